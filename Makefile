@@ -1,0 +1,32 @@
+# Entry points for a fresh Debian 12 machine: `make demo` and `make test`.
+BUILD   ?= build
+PREFIX  := $(abspath $(BUILD))/wineprefix
+export WINEPREFIX := $(PREFIX)
+export WINEDEBUG := -all
+export WINEARCH := win64
+export WINEDLLOVERRIDES := mscoree,mshtml=
+
+.PHONY: all setup configure build test demo clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+$(BUILD)/build.ninja:
+	@$(MAKE) --no-print-directory setup
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+
+configure: $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD)
+
+test: build
+	scripts/with-wine.sh ctest --test-dir $(BUILD) --output-on-failure
+
+demo: build
+	scripts/with-wine.sh scripts/demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,1 @@
+int kr_placeholder = 0;

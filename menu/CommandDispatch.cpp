@@ -1,0 +1,2 @@
+#include "menu/CommandDispatch.h"
+HRESULT InvokeContextCommand(const ContextMenuState&, CommandCode) { return S_OK; }

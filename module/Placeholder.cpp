@@ -1,1 +1,0 @@
-int kr_placeholder = 0;

@@ -1,0 +1,2 @@
+#pragma once
+// Resource ids that are not string ids (those are the numbers of the string tables).

@@ -1,0 +1,12 @@
+#pragma once
+#include "selection/SelectionItem.h"
+
+// Yes/no tests over the selection that decide which commands fit it. Evaluated afresh
+// on every call: two of them touch the file system.
+bool IsSingleArchive(const SelectionList& items);
+bool HasAnyArchive(const SelectionList& items);
+bool HasConvertibleArchive(const SelectionList& items);
+bool IsSingleVerifiableArchive(const SelectionList& items);
+bool IsSingleFile(const SelectionList& items);
+bool IsSingleZipOrKesArchive(const SelectionList& items);
+bool IsFirstFolderWritable(const SelectionList& items);

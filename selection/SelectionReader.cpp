@@ -1,0 +1,2 @@
+#include "selection/SelectionReader.h"
+HRESULT ReadSelection(IDataObject*, SelectionList&) { return E_INVALIDARG; }

@@ -1,0 +1,2 @@
+#include "support/RegistryValues.h"
+bool IsContextMenuEnabled() { return false; }

@@ -46,6 +46,25 @@ std::wstring Decode(const std::string& bytes, std::wstring* encoding) {
     return text;
 }
 
+std::wstring Utf8ToWide(const std::string& bytes) {
+    int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(size, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
+void PrintLines(const std::wstring& text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        Console::Out(L"   " + line + L"\n");
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 LaunchRecords::LaunchRecords() {
@@ -62,30 +81,31 @@ LaunchRecords::~LaunchRecords() {
 }
 
 bool LaunchRecords::PrintWhenDone(unsigned milliseconds) const {
+    // Each start leaves NNNNNN.input (the handed file's bytes) and then NNNNNN.record.
+    auto records = [&] {
+        std::vector<std::wstring> names = FilesIn(Folder);
+        std::erase_if(names, [](const std::wstring& name) { return !name.ends_with(L".record"); });
+        return names;
+    };
     std::vector<std::wstring> names;
-    for (unsigned waited = 0; waited <= milliseconds; waited += 100) {
-        names = FilesIn(Folder);
-        if (!names.empty()) break;
-        Sleep(100);
+    for (unsigned waited = 0; waited <= milliseconds && names.empty(); waited += 100) {
+        names = records();
+        if (names.empty()) Sleep(100);
     }
     if (names.empty()) {
-        Console::Out(L"Nothing was started (no stand-in recorded a start).\n");
+        Console::Out(L"Nothing was started.\n");
         return false;
     }
-    Sleep(300);  // let the stand-in finish writing its last file
-    for (const std::wstring& name : FilesIn(Folder)) {
+    for (const std::wstring& name : names) {
+        const std::wstring stem = Folder + L"\\" + name.substr(0, name.size() - 7);
+        Console::Out(L"Started:\n");
+        PrintLines(Utf8ToWide(ReadBytes(stem + L".record")));
         std::wstring encoding;
-        std::wstring text = Decode(ReadBytes(Folder + L"\\" + name), &encoding);
-        Console::Out(L"── " + name + L" (" + encoding + L")\n");
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find(L'\n', start);
-            std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-            if (!line.empty() && line.back() == L'\r') line.pop_back();
-            Console::Out(L"   " + line + L"\n");
-            if (end == std::wstring::npos) break;
-            start = end + 1;
-        }
+        const std::string input = ReadBytes(stem + L".input");
+        if (input.empty()) continue;
+        const std::wstring text = Decode(input, &encoding);
+        Console::Out(L"The file it was handed (" + std::to_wstring(input.size()) + L" bytes, " + encoding + L"):\n");
+        PrintLines(text);
     }
     return true;
 }

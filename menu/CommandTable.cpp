@@ -1,0 +1,8 @@
+#include "menu/CommandTable.h"
+
+const CommandInfo* FindCommand(CommandCode code) {
+    for (const CommandInfo& info : CommandTable) {
+        if (info.Code == code) return &info;
+    }
+    return nullptr;
+}

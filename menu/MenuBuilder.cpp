@@ -4,10 +4,8 @@
 
 #include <cstdint>
 
-#include "menu/ArchiveBaseName.h"
 #include "menu/MenuDroplets.h"
 #include "menu/MenuLayout.h"
-#include "menu/MenuPlan.h"
 #include "menu/RecentCommands.h"
 
 namespace {
@@ -32,21 +30,26 @@ UINT BuildContextMenu(ContextMenuState& state, HMENU menu, UINT indexMenu, UINT 
     // Offsets index the menu built last, so every build starts the list afresh.
     state.InsertedKinds.clear();
     state.InsertedKinds.reserve(plan.FixedCount());
-    MenuBuilder builder(state, menu, MenuCursor{idCmdFirst, idCmdLast, 0, indexMenu}, plan.FixedCount());
-    builder.InsertRememberedGroup(plan.Remembered);
-    builder.InsertKestrelMenu(plan.Kestrel);
+    MenuBuilder builder(state, menu, MenuCursor{idCmdFirst, idCmdLast, 0, indexMenu}, plan);
+    builder.InsertRememberedGroup();
+    builder.InsertKestrelMenu();
     return builder.IdentifiersUsed();
 }
 
-MenuBuilder::MenuBuilder(ContextMenuState& state, HMENU shellMenu, const MenuCursor& cursor, size_t fixedCount)
-    : State(state), ShellMenu(shellMenu), Cursor(cursor), FirstId(cursor.NextId), FixedLeft(fixedCount) {}
+MenuBuilder::MenuBuilder(ContextMenuState& state, HMENU shellMenu, const MenuCursor& cursor, const MenuPlan& plan)
+    : State(state),
+      Plan(plan),
+      ShellMenu(shellMenu),
+      Cursor(cursor),
+      FirstId(cursor.NextId),
+      FixedLeft(plan.FixedCount()) {}
 
-void MenuBuilder::InsertRememberedGroup(const std::vector<CommandCode>& codes) {
+void MenuBuilder::InsertRememberedGroup() {
     // The group stands at the top of the shell's menu (the insert position starts at 0). Each
     // entry moves the shell index on, so "Kestrel" still lands where the shell asked.
     InsertSeparator(ShellMenu);
     ++Cursor.ShellIndex;
-    for (CommandCode code : codes) {
+    for (CommandCode code : Plan.Remembered) {
         if (IsCommandEntry(code)) {
             const CommandInfo& info = *FindCommand(code);
             InsertCommand(ShellMenu, info, info.RecentImageId);
@@ -57,8 +60,8 @@ void MenuBuilder::InsertRememberedGroup(const std::vector<CommandCode>& codes) {
     }
 }
 
-void MenuBuilder::InsertKestrelMenu(const std::vector<CommandCode>& codes) {
-    for (CommandCode code : codes) {
+void MenuBuilder::InsertKestrelMenu() {
+    for (CommandCode code : Plan.Kestrel) {
         const CommandInfo& info = *FindCommand(code);
         if (const SubmenuEntry* submenu = FindSubmenuEntry(code)) {
             InsertSubmenuEntry(info, submenu->Opens);
@@ -134,7 +137,5 @@ HMENU MenuBuilder::Popup(Place place) {
 MenuText MenuBuilder::TextOf(const CommandInfo& info) {
     const ComposedText* composed = FindComposedText(info.Code);
     if (!composed) return MenuText(info.MenuTextId);
-    // One attribute query per build, however many entries show the name.
-    if (!BaseName) BaseName = ArchiveBaseName(State.SelectionItems);
-    return MenuText(CreateWordTextId, *BaseName, composed->Suffix);
+    return MenuText(CreateWordTextId, Plan.ArchiveName, composed->Suffix);
 }

@@ -2,13 +2,11 @@
 #include <windows.h>
 
 #include <array>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "menu/CommandTable.h"
 #include "menu/ContextMenuState.h"
 #include "menu/MenuCursor.h"
+#include "menu/MenuPlan.h"
 #include "menu/MenuText.h"
 #include "menu/UniqueMenu.h"
 
@@ -17,17 +15,17 @@
 UINT BuildContextMenu(ContextMenuState& state, HMENU menu, UINT indexMenu, UINT idCmdFirst,
                       UINT idCmdLast, UINT flags);
 
-// Inserts planned entries. Every entry takes the cursor's next identifier and insert
+// Inserts the planned entries. Every entry takes the cursor's next identifier and insert
 // position and appends its code to InsertedKinds, whether or not the menu call succeeds, so
 // offsets and codes stay aligned. The caller has checked that the fixed entries fit.
 class MenuBuilder {
 public:
-    MenuBuilder(ContextMenuState& state, HMENU shellMenu, const MenuCursor& cursor, size_t fixedCount);
+    MenuBuilder(ContextMenuState& state, HMENU shellMenu, const MenuCursor& cursor, const MenuPlan& plan);
 
     // The separator and the remembered commands on the shell's menu.
-    void InsertRememberedGroup(const std::vector<CommandCode>& codes);
+    void InsertRememberedGroup();
     // The entries of the "Kestrel" submenus in insertion order, ending with "Kestrel".
-    void InsertKestrelMenu(const std::vector<CommandCode>& codes);
+    void InsertKestrelMenu();
 
     UINT IdentifiersUsed() const { return Cursor.NextId - FirstId; }
 
@@ -42,10 +40,10 @@ private:
     MenuText TextOf(const CommandInfo& info);
 
     ContextMenuState& State;
+    const MenuPlan& Plan;
     HMENU ShellMenu;
     MenuCursor Cursor;
     UINT FirstId;
     size_t FixedLeft;
     std::array<UniqueMenu, static_cast<size_t>(Place::None) + 1> Popups;
-    std::optional<std::wstring> BaseName;
 };

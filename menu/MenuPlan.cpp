@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "menu/ArchiveBaseName.h"
 #include "menu/CommandConditions.h"
 #include "menu/MenuLayout.h"
 
@@ -23,6 +24,12 @@ MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& re
     CommandConditions conditions(state);
     for (CommandCode code : KestrelMenuLayout) {
         if (conditions.Holds(FindCommand(code)->When)) plan.Kestrel.push_back(code);
+    }
+
+    const auto composed = [](CommandCode code) { return FindComposedText(code) != nullptr; };
+    if (std::any_of(plan.Remembered.begin(), plan.Remembered.end(), composed) ||
+        std::any_of(plan.Kestrel.begin(), plan.Kestrel.end(), composed)) {
+        plan.ArchiveName = ArchiveBaseName(state.SelectionItems);
     }
     return plan;
 }

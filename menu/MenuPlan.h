@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "menu/CommandCode.h"
@@ -14,11 +15,14 @@ struct MenuPlan {
     std::vector<CommandCode> Remembered;
     // The "Kestrel" entries that fit, in insertion order.
     std::vector<CommandCode> Kestrel;
+    // The name in "Create <name>.zip", worked out only when such an entry is planned.
+    std::wstring ArchiveName;
 
     // Identifiers the fixed entries take (droplets take what is left).
     size_t FixedCount() const;
 };
 
 // Evaluates the conditions in menu order: the remembered commands each afresh, then the
-// "Kestrel" entries with each condition evaluated once.
+// "Kestrel" entries with each condition evaluated once. Everything that may allocate happens
+// here, before the menu is touched.
 MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent);

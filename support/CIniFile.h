@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/IniSection.h"
@@ -31,6 +32,8 @@ public:
     const std::vector<std::unique_ptr<IniSection>>& Sections() const { return SectionList; }
 
 private:
+    void ParseLine(std::wstring_view line, IniSection*& current);
+
     std::vector<std::unique_ptr<IniSection>> SectionList;
     uint32_t KeyCursor = 0;
     IniSection* KeyCursorSection = nullptr;

@@ -1,0 +1,117 @@
+#include "MenuScreenshot.h"
+
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+struct Plan {
+    HWND Owner = nullptr;
+    std::vector<WPARAM> Keys;
+    std::wstring PngPath;
+    bool Saved = false;
+};
+
+BOOL CALLBACK UniteMenuWindows(HWND window, LPARAM rectangle) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, ARRAYSIZE(name));
+    if (wcscmp(name, L"#32768") == 0 && IsWindowVisible(window)) {
+        RECT r;
+        GetWindowRect(window, &r);
+        auto* all = reinterpret_cast<RECT*>(rectangle);
+        if (IsRectEmpty(all)) *all = r; else UnionRect(all, all, &r);
+    }
+    return TRUE;
+}
+
+bool SavePng(HBITMAP bitmap, const std::wstring& path) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    bool saved = false;
+    {
+        // The PNG encoder's well-known class id.
+        const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        saved = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+bool CaptureMenus(const std::wstring& path) {
+    RECT all{};
+    EnumWindows(UniteMenuWindows, reinterpret_cast<LPARAM>(&all));
+    if (IsRectEmpty(&all)) return false;
+    InflateRect(&all, 8, 8);
+    all.left = std::max<LONG>(all.left, 0);
+    all.top = std::max<LONG>(all.top, 0);
+    const int width = all.right - all.left, height = all.bottom - all.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, all.left, all.top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    bool saved = SavePng(bitmap, path);
+    DeleteObject(bitmap);
+    return saved;
+}
+
+void Drive(Plan* plan) {
+    Sleep(800);
+    for (WPARAM key : plan->Keys) {
+        PostMessageW(plan->Owner, WM_KEYDOWN, key, 0);
+        PostMessageW(plan->Owner, WM_KEYUP, key, 0xC0000000);
+        Sleep(key == VK_RIGHT ? 600 : 120);
+    }
+    Sleep(500);
+    plan->Saved = CaptureMenus(plan->PngPath);
+    for (int i = 0; i < 4; ++i) {
+        PostMessageW(plan->Owner, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(100);
+    }
+}
+
+}  // namespace
+
+bool MenuScreenshot::Capture(HMENU menu, const std::vector<MenuNode>& tree, UINT kestrelId, const std::wstring& pngPath) {
+    Plan plan;
+    plan.PngPath = pngPath;
+    // Down to "Kestrel" (separators are skipped by the keyboard), open it, then open
+    // its last entry ("Kestrel Tools") with Up (wraps to the end) and Right.
+    const MenuNode* kestrel = nullptr;
+    for (const MenuNode& node : tree) {
+        if (!node.Separator) plan.Keys.push_back(VK_DOWN);
+        if (node.Id == kestrelId && node.Submenu) {
+            kestrel = &node;
+            break;
+        }
+    }
+    if (!kestrel) return false;
+    plan.Keys.push_back(VK_RIGHT);
+    if (!kestrel->Children.empty() && kestrel->Children.back().Submenu) {
+        plan.Keys.push_back(VK_UP);
+        plan.Keys.push_back(VK_RIGHT);
+    }
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KrHostOwner";
+    RegisterClassW(&windowClass);
+    plan.Owner = CreateWindowExW(0, L"KrHostOwner", L"krhost", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    if (!plan.Owner) return false;
+    SetForegroundWindow(plan.Owner);
+
+    std::thread driver(Drive, &plan);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, 40, 30, 0, plan.Owner, nullptr);
+    driver.join();
+    DestroyWindow(plan.Owner);
+    return plan.Saved;
+}

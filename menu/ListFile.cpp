@@ -14,11 +14,12 @@ struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
 };
 
+// Converts into a real buffer: some runtimes only count, without checking, when given none.
 std::optional<std::string> ConvertExactly(const std::wstring& text) {
-    const size_t length = wcstombs(nullptr, text.c_str(), 0);
-    if (length == static_cast<size_t>(-1)) return std::nullopt;
-    std::string narrow(length, '\0');
-    wcstombs(narrow.data(), text.c_str(), length + 1);
+    std::string narrow(text.size() * MB_CUR_MAX + 1, '\0');
+    const size_t length = wcstombs(narrow.data(), text.c_str(), narrow.size());
+    if (length == static_cast<size_t>(-1) || length >= narrow.size()) return std::nullopt;
+    narrow.resize(length);
     return narrow;
 }
 

@@ -1,0 +1,48 @@
+#include "selection/Applicability.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "selection/ClassifyPath.h"
+
+namespace {
+
+bool IsSingleOf(const SelectionList& items, bool (*kindTest)(ArchiveKind)) {
+    return items.size() == 1 && kindTest(items[0].Kind);
+}
+
+bool AnyOf(const SelectionList& items, bool (*kindTest)(ArchiveKind)) {
+    return std::any_of(items.begin(), items.end(),
+                       [kindTest](const SelectionItem& item) { return kindTest(item.Kind); });
+}
+
+}  // namespace
+
+bool IsSingleArchive(const SelectionList& items) { return IsSingleOf(items, IsArchive); }
+bool HasAnyArchive(const SelectionList& items) { return AnyOf(items, IsArchive); }
+bool HasConvertibleArchive(const SelectionList& items) { return AnyOf(items, IsConvertibleKind); }
+bool IsSingleVerifiableArchive(const SelectionList& items) { return IsSingleOf(items, IsVerifiableKind); }
+bool IsSingleZipOrKesArchive(const SelectionList& items) { return IsSingleOf(items, IsZipOrKesKind); }
+
+bool IsSingleFile(const SelectionList& items) { return items.size() == 1 && !IsFolderPath(items[0].Path); }
+
+std::wstring WritableProbeFolder(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || slash == 0) return {};
+    std::wstring folder = path.substr(0, slash);
+    // "C:" alone would mean the drive's current folder, not its root.
+    if (folder.back() == L':') folder += L'\\';
+    return folder;
+}
+
+bool IsFirstFolderWritable(const SelectionList& items) {
+    if (items.empty()) return false;
+    const std::wstring folder = WritableProbeFolder(items[0].Path);
+    if (folder.empty()) return false;
+    // Creating a file is the only sure test: attributes and ACLs do not tell the whole story.
+    wchar_t probe[MAX_PATH] = {};
+    if (GetTempFileNameW(folder.c_str(), L"111", 0, probe) == 0) return false;
+    DeleteFileW(probe);
+    return true;
+}

@@ -1,2 +1,10 @@
 #include "support/RegistryValues.h"
-bool IsContextMenuEnabled() { return false; }
+
+#include "support/CRegistry.h"
+
+bool IsContextMenuEnabled() {
+    CRegistry registry;
+    registry.SetKeyPath(RegistryValues::ProductKey);
+    DWORD enabled = 0;
+    return registry.GetDword(RegistryValues::EnableContextMenu, &enabled) && enabled == 1;
+}

@@ -1,0 +1,96 @@
+#include "support/CRegistry.h"
+
+#include <memory>
+#include <type_traits>
+
+namespace {
+
+struct KeyCloser {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+const HKEY Roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
+
+UniqueKey OpenKey(HKEY root, const wchar_t* path, REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return UniqueKey(key);
+}
+
+// New keys get a null DACL so that every user, and the archiver running as any of
+// them, may write below them; an existing key is only opened.
+void CreateOpenKey(HKEY parent, const std::wstring& name) {
+    SECURITY_DESCRIPTOR descriptor;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, TRUE};
+    SECURITY_ATTRIBUTES* security = &attributes;
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE))
+        security = nullptr;
+    HKEY key = nullptr;
+    wchar_t emptyClass[] = L"";
+    if (RegCreateKeyExW(parent, name.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, security, &key,
+                        nullptr) == ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
+}  // namespace
+
+void CRegistry::SetRoot(int root) {
+    if (root >= 0 && root < static_cast<int>(std::size(Roots))) RootHandle = Roots[root];
+}
+
+void CRegistry::SetKeyPath(const wchar_t* path) {
+    HasPath = path != nullptr;
+    Path = HasPath ? path : L"";
+}
+
+bool CRegistry::GetDword(const wchar_t* name, DWORD* out) const {
+    const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_QUERY_VALUE);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (!key || !out ||
+        RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+        return false;
+    *out = value;
+    return true;
+}
+
+bool CRegistry::GetString(const wchar_t* name, wchar_t* out, DWORD capacity) const {
+    if (!out || capacity == 0 || capacity > MAXDWORD / sizeof(wchar_t)) return false;
+    const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_QUERY_VALUE);
+    DWORD size = capacity * sizeof(wchar_t);
+    if (!key || RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS)
+        return false;
+    // The stored data need not end in a terminator; one that does not fit means it is too long.
+    const DWORD length = size / sizeof(wchar_t);
+    if (length > 0 && out[length - 1] == L'\0') return true;
+    if (length == capacity) return false;
+    out[length] = L'\0';
+    return true;
+}
+
+bool CRegistry::SetDword(const wchar_t* name, DWORD value) const {
+    const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_SET_VALUE);
+    return key && RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                      ERROR_SUCCESS;
+}
+
+// Level by level, so that each new key gets its own open security descriptor.
+void CRegistry::CreateKeyPath(const wchar_t* path) {
+    if (!path) return;
+    if (!HasPath) SetKeyPath(path);
+    const std::wstring full = path;
+    size_t separator = full.find(L'\\');
+    if (separator == std::wstring::npos) {
+        CreateOpenKey(RootHandle, full);
+        return;
+    }
+    // The first component (Software) is only ever opened, never created.
+    while (separator != std::wstring::npos) {
+        const size_t next = full.find(L'\\', separator + 1);
+        const UniqueKey parent = OpenKey(RootHandle, full.substr(0, separator).c_str(), KEY_ALL_ACCESS);
+        if (parent) CreateOpenKey(parent.get(), full.substr(separator + 1, next == std::wstring::npos ? next : next - separator - 1));
+        separator = next;
+    }
+}

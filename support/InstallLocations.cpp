@@ -1,4 +1,68 @@
 #include "support/InstallLocations.h"
-InstallLocations InstallLocations::ForContextMenu() { return {}; }
-std::wstring InstallLocations::DropMenuBatchToolPath() { return {}; }
-std::wstring ModuleFilePath() { return {}; }
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "module/CKrShellExtModule.h"
+#include "support/CRegistry.h"
+#include "support/RegistryValues.h"
+
+namespace {
+
+constexpr DWORD PathBufferLength = 1024;
+
+struct Executable {
+    std::wstring InstallLocations::*Field;
+    const wchar_t* Name;
+};
+
+constexpr Executable Executables[] = {
+    {&InstallLocations::MainAppPath, L"\\KestrelApp.exe"},
+    {&InstallLocations::ConverterPath, L"\\Recast.exe"},
+    {&InstallLocations::WizardPath, L"\\Guide.exe"},
+    {&InstallLocations::BatchToolPath, L"\\Batch.exe"},
+    {&InstallLocations::SchedulerPath, L"\\Agenda.exe"},
+};
+
+// Everything before the last backslash; text without one stays whole.
+std::wstring CutAtLastBackslash(const std::wstring& text) {
+    const size_t last = text.rfind(L'\\');
+    return last == std::wstring::npos ? text : text.substr(0, last);
+}
+
+// Empty when the folder cannot be determined: that catalogue then gives no droplets.
+std::wstring DropletFile(int folder, const wchar_t* subFolder) {
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, path, folder, FALSE)) return {};
+    return std::wstring(path) + subFolder + L"\\DropSlots.ini";
+}
+
+}  // namespace
+
+InstallLocations InstallLocations::ForContextMenu() {
+    CRegistry registry;
+    registry.SetRoot(CRegistry::LocalMachine);
+    registry.SetKeyPath(RegistryValues::InstallKey);
+    wchar_t location[PathBufferLength] = {};
+    // The value is expected to end in a backslash; the library's own path loses its file name.
+    const std::wstring folder = CutAtLastBackslash(
+        registry.GetString(RegistryValues::InstallLocation, location, PathBufferLength) ? location : ModuleFilePath());
+
+    InstallLocations paths;
+    for (const Executable& executable : Executables) paths.*executable.Field = folder + executable.Name;
+    paths.UserDropletFile = DropletFile(CSIDL_LOCAL_APPDATA, L"\\Tamber Soft\\DropSlots");
+    paths.SharedDropletFile = DropletFile(CSIDL_COMMON_APPDATA, L"\\Tamber Soft\\Kestrel");
+    return paths;
+}
+
+std::wstring InstallLocations::DropMenuBatchToolPath() {
+    const std::wstring module = ModuleFilePath();
+    const size_t last = module.rfind(L'\\');
+    return last == std::wstring::npos ? std::wstring() : module.substr(0, last) + L"\\Batch.exe";
+}
+
+std::wstring ModuleFilePath() {
+    wchar_t path[PathBufferLength] = {};
+    const DWORD length = GetModuleFileNameW(ModuleInstance(), path, PathBufferLength);
+    return std::wstring(path, length < PathBufferLength ? length : PathBufferLength - 1);
+}

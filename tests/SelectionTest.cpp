@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "fixtures/HDropDataObject.h"
+#include "fixtures/RegistrySandbox.h"
 #include "fixtures/TempTree.h"
 #include "menu/CShlContextMenu.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
+#include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -194,66 +196,12 @@ TEST(ReadSelection, NonAsciiNamesAndManyItems) {
 
 // The real handler, created as the shell creates it, with the switch under the user's key.
 
-// Sets HKCU\Software\Tamber Soft\Kestrel "EnableContextMenu" and puts back what was there.
-class EnableSwitch {
-public:
-    EnableSwitch() {
-        ParentExisted = KeyExists(Parent);
-        HKEY key;
-        KeyExisted = RegOpenKeyExW(HKEY_CURRENT_USER, Key, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
-        if (!KeyExisted) return;
-        Size = sizeof(Bytes);
-        ValueExisted = RegQueryValueExW(key, Value, nullptr, &Type, Bytes, &Size) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~EnableSwitch() {
-        if (!KeyExisted) {
-            const wchar_t* ours = ParentExisted ? Key : Parent;
-            RegDeleteTreeW(HKEY_CURRENT_USER, ours);
-            RegDeleteKeyW(HKEY_CURRENT_USER, ours);
-        } else if (ValueExisted) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, Key, Value, Type, Bytes, Size);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, Value);
-        }
-    }
-    EnableSwitch(const EnableSwitch&) = delete;
-    EnableSwitch& operator=(const EnableSwitch&) = delete;
+const std::wstring ProductKey = RegistryValues::ProductKey;
 
-    void Set(DWORD type, const void* bytes, DWORD size) const {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Key, Value, type, bytes, size), ERROR_SUCCESS);
-    }
-    void SetDword(DWORD value) const { Set(REG_DWORD, &value, sizeof(value)); }
-    void RemoveValue() const {
-        SetDword(0);
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, Value);
-    }
-    // Only a key this test made may go; one that was there before keeps its contents.
-    bool RemoveKeyIfOurs() const {
-        if (KeyExisted) return false;
-        RegDeleteTreeW(HKEY_CURRENT_USER, Key);
-        RegDeleteKeyW(HKEY_CURRENT_USER, Key);
-        return true;
-    }
-
-private:
-    static bool KeyExists(const wchar_t* path) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-        RegCloseKey(key);
-        return true;
-    }
-
-    static constexpr const wchar_t* Key = L"Software\\Tamber Soft\\Kestrel";
-    static constexpr const wchar_t* Parent = L"Software\\Tamber Soft";
-    static constexpr const wchar_t* Value = L"EnableContextMenu";
-    bool ParentExisted = false;
-    bool KeyExisted = false;
-    bool ValueExisted = false;
-    DWORD Type = 0;
-    BYTE Bytes[64] = {};
-    DWORD Size = 0;
-};
+void SetSwitch(DWORD type, const void* bytes, DWORD size) {
+    ASSERT_TRUE(RegistrySandbox::WriteValue(HKEY_CURRENT_USER, ProductKey, RegistryValues::EnableContextMenu,
+                                            type, bytes, size));
+}
 
 struct SwitchCase {
     const char* Name;
@@ -270,7 +218,7 @@ ComPtr<IShellExtInit> NewHandler() {
     return init;
 }
 
-TEST(DISABLED_ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
+TEST(ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
     const SwitchCase cases[] = {
         {"no key", ~0u, {}, E_INVALIDARG},
         {"no value", REG_NONE, {}, E_INVALIDARG},
@@ -283,14 +231,15 @@ TEST(DISABLED_ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
     };
     TempTree tree;
     const std::wstring zip = tree.AddFile(L"a.zip");
-    EnableSwitch enable;
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, ProductKey}});
     for (const SwitchCase& row : cases) {
         if (row.Type == ~0u) {
-            if (!enable.RemoveKeyIfOurs()) continue;
+            RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, ProductKey);
         } else if (row.Type == REG_NONE) {
-            enable.RemoveValue();
+            SetSwitch(REG_DWORD, "\1\0\0\0", 4);
+            RegistrySandbox::DeleteValue(HKEY_CURRENT_USER, ProductKey, RegistryValues::EnableContextMenu);
         } else {
-            enable.Set(row.Type, row.Bytes.data(), DWORD(row.Bytes.size()));
+            SetSwitch(row.Type, row.Bytes.data(), DWORD(row.Bytes.size()));
         }
         auto data = HDropDataObject::Create({zip});
         ComPtr<IShellExtInit> handler = NewHandler();
@@ -302,9 +251,10 @@ TEST(DISABLED_ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
     }
 }
 
-TEST(DISABLED_ContextMenuInitialize, FailsWithoutAReadableName) {
-    EnableSwitch enable;
-    enable.SetDword(1);
+TEST(ContextMenuInitialize, FailsWithoutAReadableName) {
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, ProductKey}});
+    const DWORD on = 1;
+    SetSwitch(REG_DWORD, &on, sizeof(on));
     ComPtr<IShellExtInit> handler = NewHandler();
     ASSERT_TRUE(handler);
     EXPECT_EQ(handler->Initialize(nullptr, nullptr, nullptr), E_INVALIDARG);

@@ -172,12 +172,12 @@ TEST_F(CommandTest, ExtractAllHereFromTheMenuHandsTheBatchToolTheEightLineReques
 // Selection for the command table: 0 a.zip, 1 Sub (folder), 2 notes.txt, 3 w.rar, 4 x.gz, 5 y.tgz.
 struct CommandCase {
     CommandCode Code;
-    const wchar_t* Program;  // nullptr: the code has no action
-    const wchar_t* Option;
-    const wchar_t* Files;    // positions written under "FilesToInclude"
-    const wchar_t* Folders;  // positions written under "FoldersToInclude"
-    const wchar_t* NewArchive;  // extension of "ArchiveInfo" Name
-    int WizardType;             // -1: not a wizard (the request has the "ContextMenu" section)
+    const wchar_t* Program = nullptr;     // nullptr: the code has no action
+    const wchar_t* Option = nullptr;
+    const wchar_t* Files = nullptr;       // positions written under "FilesToInclude"
+    const wchar_t* Folders = nullptr;     // positions written under "FoldersToInclude"
+    const wchar_t* NewArchive = nullptr;  // extension of "ArchiveInfo" Name
+    int WizardType = -1;                  // -1: not a wizard (the request has the "ContextMenu" section)
 };
 
 constexpr CommandCase CommandCases[] = {

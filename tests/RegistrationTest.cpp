@@ -13,6 +13,7 @@
 
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/RegistrySandbox.h"
+#include "module/CRegistrar.h"
 #include "module/Guids.h"
 
 namespace {
@@ -227,6 +228,41 @@ TEST(Registration, ExportsKeepTheCallersLocale) {
     ExpectRegisteredTree();
     SetThreadLocale(original);
     FreeLibrary(library);
+}
+
+// ---- The registrar on its own, on a scratch key ----------------------------------------
+
+TEST(Registrar, QuotesAndReplacementsComeThroughUnchanged) {
+    const std::wstring scratch = L"KrShellExtRegistrarTest";
+    RegistrySandbox sandbox({{HKEY_CLASSES_ROOT, scratch}});
+    CRegistrar registrar;
+    ASSERT_EQ(registrar.AddReplacement(L"PATH", L"C:\\O'Brien\\%x%.dll"), S_OK);
+    const wchar_t* script = L"HKCR { NoRemove KrShellExtRegistrarTest { 'It''s' = s '%path%' "
+                            L"{ val 'Share' = s '100%%' } } }";
+    ASSERT_EQ(registrar.RunScript(script, true), S_OK);
+    ExpectKey({scratch + L"\\It's", L"C:\\O'Brien\\%x%.dll", {{L"Share", L"100%"}}}, {});
+
+    ASSERT_EQ(registrar.RunScript(script, false), S_OK);
+    EXPECT_FALSE(KeyExists(scratch + L"\\It's"));
+    EXPECT_TRUE(KeyExists(scratch));
+}
+
+TEST(Registrar, MalformedScriptChangesNothing) {
+    const std::wstring scratch = L"KrShellExtRegistrarTest";
+    RegistrySandbox sandbox({{HKEY_CLASSES_ROOT, scratch}});
+    const wchar_t* scripts[] = {
+        L"HKCR { KrShellExtRegistrarTest { A = s '%UNKNOWN%' } }",
+        L"HKCR { KrShellExtRegistrarTest { A = s 'unterminated } }",
+        L"HKCR { KrShellExtRegistrarTest { A = s 'x' }",
+        L"HKCR { KrShellExtRegistrarTest { A = d '1' } }",
+        L"HKXX { KrShellExtRegistrarTest }",
+        L"HKCR { KrShellExtRegistrarTest { val } }",
+    };
+    for (const wchar_t* script : scripts) {
+        CRegistrar registrar;
+        EXPECT_TRUE(FAILED(registrar.RunScript(script, true))) << script;
+        EXPECT_FALSE(KeyExists(scratch)) << script;
+    }
 }
 
 // ---- Resources ------------------------------------------------------------------------

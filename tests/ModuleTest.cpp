@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fixtures/RegisteredLibrary.h"
+#include "module/CKrShellExtModule.h"
 #include "module/Guids.h"
 #include "module/IsolationAware.h"
 
@@ -207,6 +208,20 @@ TEST_F(ComActivation, CreatesEachClassInProcessAndUnloadsWhenUnused) {
         CoFreeUnusedLibrariesEx(0, 0);
         EXPECT_EQ(GetModuleHandleW(L"KrShellExtEN.dll"), nullptr);
     }
+}
+
+TEST(Module, GlobalInterfaceTableIsMadeOnceAndShared) {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    CKrShellExtModule& module = CKrShellExtModule::Instance();
+    EXPECT_EQ(module.GetGITPtr(nullptr), E_POINTER);
+    IGlobalInterfaceTable* first = nullptr;
+    IGlobalInterfaceTable* second = nullptr;
+    ASSERT_EQ(module.GetGITPtr(&first), S_OK);
+    ASSERT_EQ(module.GetGITPtr(&second), S_OK);
+    EXPECT_EQ(first, second);
+    second->Release();
+    first->Release();
+    CoUninitialize();
 }
 
 // The wrappers hand the common-controls functions' results back unchanged.

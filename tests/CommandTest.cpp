@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fixtures/RegistrySandbox.h"
+#include "fixtures/ShellRightClick.h"
 #include "fixtures/StandinRecords.h"
 #include "fixtures/TempTree.h"
 #include "menu/CommandDispatch.h"
@@ -160,14 +161,15 @@ protected:
     std::wstring Data;
 };
 
-TEST_F(CommandTest, ExtractAllHereHandsTheBatchToolTheEightLineRequest) {
+TEST_F(CommandTest, ExtractAllHereFromTheMenuHandsTheBatchToolTheEightLineRequest) {
     const std::wstring zip = Tree.AddFile(L"Data\\a.zip");
     const std::wstring sub = Tree.AddFolder(L"Data\\Sub");
     const std::wstring kesx = Tree.AddFile(L"Data\\b.kesx");
-    Select({zip, sub, kesx});
+    ShellRightClick click({zip, sub, kesx});
+    ASSERT_EQ(click.InitializeResult, S_OK);
 
-    EXPECT_EQ(InvokeContextCommand(State, 1), S_OK);
-    EXPECT_EQ(InvokeContextCommand(State, 1), S_OK);
+    EXPECT_EQ(click.Invoke(L"Extract All Here"), S_OK);
+    EXPECT_EQ(click.Invoke(L"Extract All Here"), S_OK);
 
     const std::vector<StandinRecord> records = Records.WaitFor(2);
     ASSERT_EQ(records.size(), 2u);
@@ -375,11 +377,26 @@ TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
 
 TEST_F(CommandTest, MissingProgramFailsButTheCommandIsRemembered) {
     InstallArchiver(Tree.AddFolder(L"EmptyInstall") + L"\\");
-    Select({Tree.AddFile(L"Data\\a.zip")});
-    EXPECT_EQ(InvokeContextCommand(State, 21), E_FAIL);
+    const std::wstring zip = Tree.AddFile(L"Data\\a.zip");
+    ShellRightClick click({zip});
+    ASSERT_EQ(click.InitializeResult, S_OK);
+    EXPECT_EQ(click.Invoke(L"Open with Kestrel..."), E_FAIL);
     EXPECT_EQ(ReadRecentValue(Reg::Cmd1), 21u);
     // The request stays behind for nobody.
     EXPECT_EQ(RequestFiles().size(), 1u);
+}
+
+TEST_F(CommandTest, VerbsThatAreNoIdentifierOffsetsAreRefused) {
+    ShellRightClick click({Tree.AddFile(L"Data\\a.zip")});
+    ASSERT_EQ(click.InitializeResult, S_OK);
+    const UINT used = HRESULT_CODE(click.QueryResult);
+    ASSERT_GT(used, 0u);
+
+    const UINT_PTR verbs[] = {reinterpret_cast<UINT_PTR>("open"), reinterpret_cast<UINT_PTR>(L"Verify"), 0x10000,
+                              0xFFFF0000, used, used + 1, 0xFFFF};
+    for (UINT_PTR verb : verbs) EXPECT_EQ(click.Invoke(verb), E_INVALIDARG) << verb;
+    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, Reg::ContextMenuKey));
+    EXPECT_TRUE(RequestFiles().empty());
 }
 
 // Which commands are remembered: sequences of choices from a given start.

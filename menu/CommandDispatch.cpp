@@ -1,2 +1,74 @@
 #include "menu/CommandDispatch.h"
-HRESULT InvokeContextCommand(const ContextMenuState&, CommandCode) { return S_OK; }
+
+#include "menu/RecentCommands.h"
+#include "menu/RequestLauncher.h"
+
+namespace {
+
+enum class Operation { Request, Wizard, Schedule };
+
+struct CommandAction {
+    CommandCode Code;
+    Operation Run;
+    std::wstring InstallLocations::*Executable;  // for requests
+    ItemFilter Filter;                           // for requests
+    int32_t WizardType;                          // for wizards
+};
+
+constexpr auto Batch = &InstallLocations::BatchToolPath;
+constexpr auto Converter = &InstallLocations::ConverterPath;
+constexpr auto MainApp = &InstallLocations::MainAppPath;
+constexpr auto Wizard = &InstallLocations::WizardPath;
+constexpr auto Scheduler = &InstallLocations::SchedulerPath;
+
+constexpr CommandAction Actions[] = {
+    {Cmd::ExtractHere, Operation::Request, Batch, ItemFilter::ArchivesOnly, 0},
+    {Cmd::ExtractToDesktop, Operation::Request, Batch, ItemFilter::ArchivesOnly, 0},
+    {Cmd::ExtractToMyArchives, Operation::Request, Batch, ItemFilter::ArchivesOnly, 0},
+    {Cmd::ExtractToNamedFolder, Operation::Request, Batch, ItemFilter::ArchivesOnly, 0},
+    {Cmd::ExtractWithOptions, Operation::Request, Batch, ItemFilter::ArchivesOnly, 0},
+    // The converter takes RAR archives as well.
+    {Cmd::Convert, Operation::Request, Converter, ItemFilter::ConvertibleOrRar, 0},
+    {Cmd::Verify, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::Recover, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::Print, Operation::Request, Batch, ItemFilter::ConvertibleArchives, 0},
+    {Cmd::CopyToClipboard, Operation::Request, Batch, ItemFilter::ConvertibleArchives, 0},
+    {Cmd::SaveAs, Operation::Request, Batch, ItemFilter::ConvertibleArchives, 0},
+    {Cmd::Digest, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::AutoboxBuilder, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::MakeSelfExtracting, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::CreateZip, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::CreateKesx, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::CreateTarBzip2, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::CreateWithApp, Operation::Request, MainApp, ItemFilter::AllItems, 0},
+    {Cmd::OpenWithApp, Operation::Request, MainApp, ItemFilter::AllItems, 0},
+    {Cmd::WizardCreateNew, Operation::Wizard, Wizard, ItemFilter::AllItems, 0},
+    {Cmd::WizardEmail, Operation::Wizard, Wizard, ItemFilter::AllItems, 2},
+    {Cmd::WizardFtp, Operation::Wizard, Wizard, ItemFilter::AllItems, 1},
+    {Cmd::WizardBurn, Operation::Wizard, Wizard, ItemFilter::AllItems, 3},
+    {Cmd::AddToExisting, Operation::Request, Batch, ItemFilter::AllItems, 0},
+    {Cmd::Schedule, Operation::Schedule, Scheduler, ItemFilter::AllItems, 0},
+};
+
+HRESULT Run(const ContextMenuState& state, const CommandAction& action) {
+    switch (action.Run) {
+    case Operation::Request:
+        return LaunchWithRequest(state, state.Paths.*action.Executable, action.Filter, action.Code);
+    case Operation::Wizard:
+        return LaunchWizard(state, action.WizardType);
+    case Operation::Schedule:
+        return LaunchScheduler(state);
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT InvokeContextCommand(const ContextMenuState& state, CommandCode code) {
+    RecentCommands::Record(code);
+    for (const CommandAction& action : Actions)
+        if (action.Code == code) return Run(state, action);
+    // Droplets (36 and above) are started by the droplet catalogue; separators, submenus
+    // and unused codes have no action.
+    return S_OK;
+}

@@ -14,8 +14,9 @@ enum class Applies {
     SingleZipOrKesArchive,
     NotSingleArchive,
     NotSingleArchiveInWritableFolder,
+    NotSingleArchiveWithDroplets,
     SingleArchive,
-    Never,
+    Never,  // keep last: it sizes per-condition tables
 };
 
 // The menu that holds an entry.
@@ -67,7 +68,7 @@ inline constexpr CommandInfo CommandTable[] = {
     {Cmd::CreateOptions, 0, 125, NoImage, NoImage, Place::None, Applies::Never},
     {Cmd::ToolsMenu, 210, 212, NoImage, NoImage, Place::Main, Applies::Always},
     {Cmd::WizardsMenu, 150, 126, NoImage, NoImage, Place::Main, Applies::NotSingleArchive},
-    {Cmd::DropletsMenu, 217, 214, NoImage, NoImage, Place::Main, Applies::NotSingleArchive},
+    {Cmd::DropletsMenu, 217, 214, NoImage, NoImage, Place::Main, Applies::NotSingleArchiveWithDroplets},
     {Cmd::KestrelMenu, 151, 127, ProductImage, NoImage, Place::Shell, Applies::Always},
     {Cmd::Separator, 0, DropletsTextId, NoImage, NoImage, Place::Main, Applies::Always},
 };

@@ -1,23 +1,114 @@
 #include "module/CKrShellExtModule.h"
 
+#include "module/CKrComModule.h"
+#include "module/CRegistrar.h"
+#include "module/Guids.h"
+#include "module/ObjectMap.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 // The image that holds this code: the DLL, or a test executable linking the library.
 HINSTANCE g_instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
+
+// The application and shell-handler entries, run before the classes' own scripts.
+constexpr UINT AppScriptId = 101;
+
+// Registration reads the scripts under the system default locale, whatever the caller's
+// thread had; the caller gets its own locale back on every way out.
+class SystemLocaleScope {
+public:
+    SystemLocaleScope() noexcept : Saved(GetThreadLocale()) { SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
+    ~SystemLocaleScope() { SetThreadLocale(Saved); }
+    SystemLocaleScope(const SystemLocaleScope&) = delete;
+    SystemLocaleScope& operator=(const SystemLocaleScope&) = delete;
+
+private:
+    LCID Saved;
+};
+
+struct AppIdText {
+    wchar_t Text[40] = {};
+    AppIdText() noexcept { StringFromGUID2(KrGuids::AppId, Text, ARRAYSIZE(Text)); }
+};
 }  // namespace
 
 HINSTANCE ModuleInstance() { return g_instance; }
 void SetModuleInstance(HINSTANCE instance) { g_instance = instance; }
 
+CKrShellExtModule& CKrShellExtModule::Instance() {
+    static CKrShellExtModule module;
+    return module;
+}
+
 CKrShellExtModule::CKrShellExtModule() = default;
-CKrShellExtModule::~CKrShellExtModule() = default;
+
+CKrShellExtModule::~CKrShellExtModule() {
+    if (Git) Git->Release();
+}
 
 LONG CKrShellExtModule::Lock() { return InterlockedIncrement(&LockCount); }
 LONG CKrShellExtModule::Unlock() { return InterlockedDecrement(&LockCount); }
 LONG CKrShellExtModule::GetLockCount() const { return LockCount; }
 
-CKrShellExtModule& CKrShellExtModule::Instance() {
-    static CKrShellExtModule module;
-    return module;
+bool CKrShellExtModule::IsInitialised() const noexcept {
+    return Section.IsCreated() && CKrComModule::Instance().IsInitialised();
+}
+
+HRESULT CKrShellExtModule::GetGITPtr(IGlobalInterfaceTable** git) noexcept {
+    if (!git) return E_POINTER;
+    *git = nullptr;
+    CCriticalSection::Guard guard(Section);
+    if (!Git) {
+        const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&Git));
+        if (FAILED(hr)) {
+            Git = nullptr;
+            return hr;
+        }
+    }
+    Git->AddRef();
+    *git = Git;
+    return S_OK;
+}
+
+HRESULT CKrShellExtModule::AddCommonRGSReplacements(CRegistrar& registrar) noexcept {
+    return registrar.AddReplacement(L"APPID", AppIdText().Text);
+}
+
+HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) noexcept {
+    return CKrComModule::Instance().GetClassObject(clsid, riid, ppv);
+}
+
+HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept { return GetLockCount() == 0 ? S_OK : S_FALSE; }
+
+HRESULT CKrShellExtModule::UpdateRegistryFromResource(UINT scriptId, bool doRegister,
+                                                      std::span<const RgsReplacement> extra) noexcept {
+    CRegistrar registrar;
+    for (const RgsReplacement& pair : extra) registrar.AddReplacement(pair.Name, pair.Value);  // failure ignored
+    const HRESULT hr = AddCommonRGSReplacements(registrar);
+    if (FAILED(hr)) return hr;
+    return registrar.RunResource(ModuleInstance(), scriptId, doRegister);
+}
+
+HRESULT CKrShellExtModule::DllRegisterServer() noexcept {
+    SystemLocaleScope locale;
+    const AppIdText appId;
+    const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
+    HRESULT hr = UpdateRegistryFromResource(AppScriptId, true, appIdPair);
+    for (size_t i = 0; SUCCEEDED(hr) && i < ObjectMap.size(); ++i) {
+        hr = UpdateRegistryFromResource(ObjectMap[i].ScriptId, true);  // no component categories to add
+    }
+    return FAILED(hr) ? hr : S_OK;  // the type library is not registered
+}
+
+HRESULT CKrShellExtModule::DllUnregisterServer() noexcept {
+    SystemLocaleScope locale;
+    for (const ObjectMapEntry& entry : ObjectMap) {
+        const HRESULT hr = UpdateRegistryFromResource(entry.ScriptId, false);
+        if (FAILED(hr)) return hr;  // the application entries stay
+    }
+    const AppIdText appId;
+    const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
+    return UpdateRegistryFromResource(AppScriptId, false, appIdPair);
 }

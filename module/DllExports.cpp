@@ -1,8 +1,21 @@
+// The library's entry point and its four exports; the work is done by the module object.
 #include <windows.h>
 #include <objbase.h>
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
-STDAPI DllGetClassObject(REFCLSID, REFIID, void** ppv) { if (ppv) *ppv = nullptr; return CLASS_E_CLASSNOTAVAILABLE; }
-STDAPI DllCanUnloadNow() { return S_OK; }
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
+#include "module/CKrShellExtModule.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    SetModuleInstance(instance);
+    if (reason == DLL_PROCESS_ATTACH) return CKrShellExtModule::Instance().IsInitialised() ? TRUE : FALSE;
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+    return CKrShellExtModule::Instance().DllGetClassObject(clsid, riid, ppv);
+}
+
+STDAPI DllCanUnloadNow() { return CKrShellExtModule::Instance().DllCanUnloadNow(); }
+
+STDAPI DllRegisterServer() { return CKrShellExtModule::Instance().DllRegisterServer(); }
+
+STDAPI DllUnregisterServer() { return CKrShellExtModule::Instance().DllUnregisterServer(); }

@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+// The right-drag handler: offers extraction of dropped archives at the drop target.
+class CShlDropMenu final : public IShellExtInit, public IContextMenu {
+public:
+    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
+    STDMETHODIMP_(ULONG) AddRef() noexcept override;
+    STDMETHODIMP_(ULONG) Release() noexcept override;
+
+    // IShellExtInit
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY progId) noexcept override;
+
+    // IContextMenu
+    STDMETHODIMP QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                  UINT flags) noexcept override;
+    STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept override;
+    STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT flags, UINT* reserved, LPSTR name,
+                                  UINT capacity) noexcept override;
+
+private:
+    CShlDropMenu();
+    ~CShlDropMenu();
+
+    ULONG RefCount = 1;
+};

@@ -1,0 +1,21 @@
+#include "menu/MenuLayout.h"
+
+const SubmenuEntry* FindSubmenuEntry(CommandCode code) {
+    for (const SubmenuEntry& entry : SubmenuEntries) {
+        if (entry.Code == code) return &entry;
+    }
+    return nullptr;
+}
+
+const ComposedText* FindComposedText(CommandCode code) {
+    for (const ComposedText& text : ComposedTexts) {
+        if (text.Code == code) return &text;
+    }
+    return nullptr;
+}
+
+bool IsCommandEntry(CommandCode code) {
+    const CommandInfo* info = FindCommand(code);
+    return info && info->Where != Place::None && info->Where != Place::Shell && code != Cmd::Separator &&
+           !FindSubmenuEntry(code);
+}

@@ -1,0 +1,35 @@
+#include "menu/MenuPlan.h"
+
+#include <algorithm>
+
+#include "menu/ArchiveBaseName.h"
+#include "menu/CommandConditions.h"
+#include "menu/MenuLayout.h"
+
+size_t MenuPlan::FixedCount() const {
+    const size_t rememberedCommands = std::count_if(Remembered.begin(), Remembered.end(), IsCommandEntry);
+    return 1 + rememberedCommands + Kestrel.size();
+}
+
+MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent) {
+    MenuPlan plan;
+    for (CommandCode code : {recent.Cmd1, recent.Cmd2}) {
+        if (IsCommandEntry(code)) {
+            if (ConditionHolds(FindCommand(code)->When, state)) plan.Remembered.push_back(code);
+        } else if (code >= Cmd::FirstDroplet) {
+            plan.Remembered.push_back(code);
+        }
+    }
+
+    CommandConditions conditions(state);
+    for (CommandCode code : KestrelMenuLayout) {
+        if (conditions.Holds(FindCommand(code)->When)) plan.Kestrel.push_back(code);
+    }
+
+    const auto composed = [](CommandCode code) { return FindComposedText(code) != nullptr; };
+    if (std::any_of(plan.Remembered.begin(), plan.Remembered.end(), composed) ||
+        std::any_of(plan.Kestrel.begin(), plan.Kestrel.end(), composed)) {
+        plan.ArchiveName = ArchiveBaseName(state.SelectionItems);
+    }
+    return plan;
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "menu/CommandCode.h"
+#include "menu/ContextMenuState.h"
+#include "menu/RecentCommands.h"
+
+// What one menu build inserts, decided before anything is inserted so that an identifier
+// range too small for the fixed entries can be refused whole.
+struct MenuPlan {
+    // After the separator on the shell's menu: the remembered commands that fit the
+    // selection, and remembered droplet codes, which the droplet catalogue resolves.
+    std::vector<CommandCode> Remembered;
+    // The "Kestrel" entries that fit, in insertion order.
+    std::vector<CommandCode> Kestrel;
+    // The name in "Create <name>.zip", worked out only when such an entry is planned.
+    std::wstring ArchiveName;
+
+    // Identifiers the fixed entries take (droplets take what is left).
+    size_t FixedCount() const;
+};
+
+// Evaluates the conditions in menu order: the remembered commands each afresh, then the
+// "Kestrel" entries with each condition evaluated once. Everything that may allocate happens
+// here, before the menu is touched.
+MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent);

@@ -1,0 +1,131 @@
+#include "menu/RequestLauncher.h"
+
+#include "menu/ListFile.h"
+#include "menu/RequestFile.h"
+#include "selection/ClassifyPath.h"
+#include "support/CIniFile.h"
+
+namespace {
+
+constexpr const wchar_t* FilesSection = L"FilesToInclude";
+constexpr const wchar_t* FoldersSection = L"FoldersToInclude";
+
+bool AnyKind(ArchiveKind) { return true; }
+
+struct FilterRule {
+    ItemFilter Filter;
+    bool (*Accepts)(ArchiveKind);
+};
+
+constexpr FilterRule FilterRules[] = {
+    {ItemFilter::AllItems, AnyKind},
+    {ItemFilter::ArchivesOnly, IsArchive},
+    {ItemFilter::ConvertibleArchives, IsVerifiableKind},
+    {ItemFilter::ConvertibleOrRar, IsConvertibleKind},
+};
+
+// How a request command differs from the plain "-i", items-apart request.
+struct RequestStyle {
+    CommandCode Code;
+    bool ItemsAsFiles;               // every item under "FilesToInclude", folders too
+    const wchar_t* Option;
+    const wchar_t* ArchiveExtension;  // the create commands name their new archive
+};
+
+constexpr RequestStyle PlainRequest{0, false, L"-i", nullptr};
+
+constexpr RequestStyle RequestStyles[] = {
+    {Cmd::Convert, true, L"-i", nullptr},
+    {Cmd::CreateZip, false, L"-i", L".zip"},
+    {Cmd::CreateKesx, false, L"-i", L".kesx"},
+    {Cmd::CreateTarBzip2, false, L"-i", L".tbz2"},
+    {Cmd::CreateWithApp, true, L"-i", nullptr},
+    {Cmd::OpenWithApp, true, L"-p", nullptr},
+};
+
+const RequestStyle& StyleOf(CommandCode code) {
+    for (const RequestStyle& style : RequestStyles)
+        if (style.Code == code) return style;
+    return PlainRequest;
+}
+
+void WriteItem(CIniFile& request, size_t position, const SelectionItem& item, bool asFile) {
+    const bool folder = !asFile && IsFolderPath(item.Path);
+    request.SetString(folder ? FoldersSection : FilesSection, std::to_wstring(position).c_str(),
+                      item.Path.c_str());
+}
+
+// The last path component of a folder; a drive root ("C:") gives its letter.
+std::wstring FolderOwnName(const std::wstring& folder) {
+    const size_t slash = folder.rfind(L'\\');
+    if (slash != std::wstring::npos) return folder.substr(slash + 1);
+    return folder.size() == 2 && folder[1] == L':' ? folder.substr(0, 1) : folder;
+}
+
+}  // namespace
+
+bool FilterAccepts(ItemFilter filter, ArchiveKind kind) {
+    for (const FilterRule& rule : FilterRules)
+        if (rule.Filter == filter) return rule.Accepts(kind);
+    return false;
+}
+
+std::wstring NewArchiveName(const SelectionList& items, CommandCode code) {
+    const wchar_t* extension = StyleOf(code).ArchiveExtension;
+    if (!extension || items.empty()) return {};
+    std::wstring name = items.front().Path;
+    const size_t slash = name.rfind(L'\\');
+    if (items.size() > 1) {
+        // Named after the folder that holds the first item, inside that folder.
+        if (slash != std::wstring::npos) {
+            name.resize(slash);
+            name += L'\\' + FolderOwnName(name);
+        }
+    } else if (!IsFolderPath(name)) {
+        const size_t dot = name.rfind(L'.');
+        if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) name.resize(dot);
+    }
+    return name + extension;
+}
+
+HRESULT LaunchWithRequest(const ContextMenuState& state, const std::wstring& executable, ItemFilter filter,
+                          CommandCode code) {
+    const std::wstring path = CreateRequestFile();
+    if (path.empty()) return E_FAIL;
+    const RequestStyle& style = StyleOf(code);
+
+    CIniFile request;
+    request.Load(path.c_str());
+    for (size_t position = 0; position < state.SelectionItems.size(); ++position) {
+        const SelectionItem& item = state.SelectionItems[position];
+        if (FilterAccepts(filter, item.Kind)) WriteItem(request, position, item, style.ItemsAsFiles);
+    }
+    if (style.ArchiveExtension)
+        request.SetString(L"ArchiveInfo", L"Name", NewArchiveName(state.SelectionItems, code).c_str());
+    request.SetInt(L"Archive", L"WizardType", 0);
+    request.SetInt(L"ContextMenu", L"RequestedActionCmd", static_cast<int32_t>(code));
+    request.SetString(L"ContextMenu", L"ExtractTo", state.SelectionFolder.c_str());
+    request.Save();
+
+    return StartProgram(executable, QuotedFileParameter(style.Option, path));
+}
+
+HRESULT LaunchWizard(const ContextMenuState& state, int32_t wizardType) {
+    const std::wstring path = CreateRequestFile();
+    if (path.empty()) return E_FAIL;
+
+    CIniFile request;
+    request.Load(path.c_str());
+    for (size_t position = 0; position < state.SelectionItems.size(); ++position)
+        WriteItem(request, position, state.SelectionItems[position], false);
+    request.SetInt(L"Archive", L"WizardType", wizardType);
+    request.Save();
+
+    return StartProgram(state.Paths.WizardPath, QuotedFileParameter(L"-i", path));
+}
+
+HRESULT LaunchScheduler(const ContextMenuState& state) {
+    const std::wstring list = CreateUniqueFile(UserTempFolder(), L"Kestrel");
+    if (list.empty() || !WriteListFile(list, state.SelectionItems)) return E_FAIL;
+    return StartProgram(state.Paths.SchedulerPath, L'"' + list + L"\" -c");
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "menu/CommandCode.h"
+#include "menu/ContextMenuState.h"
+
+// Which selected items a request lists.
+enum class ItemFilter {
+    AllItems,
+    ArchivesOnly,
+    ConvertibleArchives,  // Zip, KESx, KES, Tar and the compressed Tars
+    ConvertibleOrRar,     // the same and RAR: what the converter accepts
+};
+
+bool FilterAccepts(ItemFilter filter, ArchiveKind kind);
+
+// Writes a request for the selection and starts executable with `-i "<request>"` (`-p` for
+// "Open with Kestrel..."). S_OK when the program started, else E_FAIL.
+HRESULT LaunchWithRequest(const ContextMenuState& state, const std::wstring& executable, ItemFilter filter,
+                          CommandCode code);
+
+// Writes a wizard request (every item, the wizard type) and starts the wizard program.
+HRESULT LaunchWizard(const ContextMenuState& state, int32_t wizardType);
+
+// Writes the list file into the user's temporary folder and starts the scheduler with
+// `"<list>" -c`.
+HRESULT LaunchScheduler(const ContextMenuState& state);
+
+// Full path of the archive the create commands make beside the selection; empty for codes
+// other than 17, 18, 19 or an empty selection.
+std::wstring NewArchiveName(const SelectionList& items, CommandCode code);

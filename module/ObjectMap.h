@@ -1,0 +1,18 @@
+#pragma once
+#include <windows.h>
+#include <objbase.h>
+
+#include <array>
+
+// Makes one handler object; refuses any outer object.
+using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv) noexcept;
+
+// One COM class served by the library: its CLSID, its registrar script, its creator.
+struct ObjectMapEntry {
+    const CLSID* Clsid;
+    UINT ScriptId;
+    InstanceCreator CreateInstance;
+};
+
+// In registration order.
+extern const std::array<ObjectMapEntry, 3> ObjectMap;

@@ -45,8 +45,9 @@ MenuBuilder::MenuBuilder(ContextMenuState& state, HMENU shellMenu, const MenuCur
       FixedLeft(plan.FixedCount()) {}
 
 void MenuBuilder::InsertRememberedGroup() {
-    // The group stands at the top of the shell's menu (the insert position starts at 0). Each
-    // entry moves the shell index on, so "Kestrel" still lands where the shell asked.
+    // The group stands where the shell offered us room, directly above "Kestrel": a separator
+    // at the very top of Explorer's menu would look broken. Each entry moves the shell index
+    // on, so "Kestrel" still lands below the group.
     InsertSeparator(ShellMenu);
     ++Cursor.ShellIndex;
     for (CommandCode code : Plan.Remembered) {
@@ -80,16 +81,20 @@ UINT MenuBuilder::TakeIdentifier(CommandCode code) {
     return Cursor.NextId++;
 }
 
-// Entries go in by position at the cursor's insert position. In a popup that position is
-// never below its item count, so the entry is appended; on the shell's menu it is the top.
+// Entries go in by position. In a popup the cursor's insert position is never below its item
+// count, so the entry is appended; on the shell's menu the entry goes at the shell index.
+UINT MenuBuilder::PositionIn(HMENU menu) const {
+    return menu == ShellMenu ? Cursor.ShellIndex : Cursor.InsertPosition;
+}
+
 void MenuBuilder::InsertSeparator(HMENU menu) {
-    const UINT position = Cursor.InsertPosition;
+    const UINT position = PositionIn(menu);
     InsertMenuW(menu, position, MF_BYPOSITION | MF_SEPARATOR, TakeIdentifier(Cmd::Separator), nullptr);
 }
 
 void MenuBuilder::InsertCommand(HMENU menu, const CommandInfo& info, UINT imageId) {
     const MenuText text = TextOf(info);
-    const UINT position = Cursor.InsertPosition;
+    const UINT position = PositionIn(menu);
     const UINT index = menu == ShellMenu ? position : NextIndex(menu);
     InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING, TakeIdentifier(info.Code), text.Get());
     State.Images.Attach(menu, index, imageId);

@@ -31,6 +31,7 @@ public:
 
 private:
     UINT TakeIdentifier(CommandCode code);
+    UINT PositionIn(HMENU menu) const;
     void InsertSeparator(HMENU menu);
     void InsertCommand(HMENU menu, const CommandInfo& info, UINT imageId);
     void InsertSubmenuEntry(const CommandInfo& info, Place opens);

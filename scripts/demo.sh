@@ -23,16 +23,25 @@ reg delete 'HKCU\Software\Tamber Soft\Kestrel\ContextMenu' /f 2>/dev/null || tru
 reg add 'HKLM\Software\Wow6432Node\Tamber Soft\Kestrel' /v InstallLocation /t REG_SZ /d "$(win "$build/archiver")\\" /f
 
 krhost() {
-    echo
-    echo "\$ krhost $*" | sed "s|$(win "$samples")\\\\||g"
+    # Echo the command with sample paths relative to the sample folder, as typed there.
+    line='$ krhost'
+    for a in "$@"; do
+        case $a in "$wsamples"\\*) a=${a#"$wsamples"\\} ;; "$wdemo"\\*) a=${a#"$wdemo"\\} ;; esac
+        case $a in *" "*) a="\"$a\"" ;; esac
+        line="$line $a"
+    done
+    printf '\n%s\n' "$line"
     $wine "$build/krhost.exe" "$@"
 }
+wsamples=$(win "$samples")
+wdemo=$(win "$demo")
 
 cd "$samples"
-krhost menu "$(win "$samples/a.zip")" --screenshot "$(win "$demo/menu-a.zip.png")"
-krhost menu "$(win "$samples/report.doc")"
-krhost menu "$(win "$samples/a.zip")" "$(win "$samples/Docs")"
-krhost menu "$(win "$samples/a.zip")" "$(win "$samples/Docs")" "$(win "$samples/d.kesx")" --invoke "Extract All Here"
-krhost menu "$(win "$samples/Docs")" --screenshot "$(win "$demo/menu-Docs.png")"
+krhost menu "$wsamples\\a.zip" --screenshot "$wdemo\\menu-a.zip.png"
+krhost menu "$wsamples\\report.doc"
+krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" --screenshot "$wdemo\\menu-a.zip-Docs.png"
+krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" "$wsamples\\d.kesx" --invoke "Extract All Here"
+# The command just chosen is now offered directly on Explorer's menu too.
+krhost menu "$wsamples\\b.rar"
 echo
-echo "Screenshots: $demo/menu-a.zip.png $demo/menu-Docs.png"
+echo "Screenshots: $demo/menu-a.zip.png $demo/menu-a.zip-Docs.png"

@@ -130,7 +130,7 @@ QueryResult Query(IContextMenu* handler, UINT flags = CMF_CANRENAME, UINT first 
 
 // The expected shell's menu around the "Kestrel" submenu.
 std::wstring OnShellMenu(const std::wstring& remembered, const std::wstring& kestrel) {
-    return L"---- =35\n" + remembered + L"Open\nKestrel =34 [205]\n" + kestrel + L"Properties\n";
+    return L"Open\n---- =35\n" + remembered + L"Kestrel =34 [205]\n" + kestrel + L"Properties\n";
 }
 
 const std::wstring SingleZip =

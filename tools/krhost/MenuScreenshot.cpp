@@ -14,14 +14,13 @@ struct Plan {
     bool Saved = false;
 };
 
-BOOL CALLBACK UniteMenuWindows(HWND window, LPARAM rectangle) {
+BOOL CALLBACK CollectMenuWindows(HWND window, LPARAM rectangles) {
     wchar_t name[16] = {};
     GetClassNameW(window, name, ARRAYSIZE(name));
     if (wcscmp(name, L"#32768") == 0 && IsWindowVisible(window)) {
         RECT r;
         GetWindowRect(window, &r);
-        auto* all = reinterpret_cast<RECT*>(rectangle);
-        if (IsRectEmpty(all)) *all = r; else UnionRect(all, all, &r);
+        reinterpret_cast<std::vector<RECT>*>(rectangles)->push_back(r);
     }
     return TRUE;
 }
@@ -42,10 +41,12 @@ bool SavePng(HBITMAP bitmap, const std::wstring& path) {
 }
 
 bool CaptureMenus(const std::wstring& path) {
-    RECT all{};
-    EnumWindows(UniteMenuWindows, reinterpret_cast<LPARAM>(&all));
-    if (IsRectEmpty(&all)) return false;
-    InflateRect(&all, 8, 8);
+    std::vector<RECT> menus;
+    EnumWindows(CollectMenuWindows, reinterpret_cast<LPARAM>(&menus));
+    if (menus.empty()) return false;
+    RECT all = menus.front();
+    for (const RECT& r : menus) UnionRect(&all, &all, &r);
+    InflateRect(&all, 12, 12);
     all.left = std::max<LONG>(all.left, 0);
     all.top = std::max<LONG>(all.top, 0);
     const int width = all.right - all.left, height = all.bottom - all.top;
@@ -53,7 +54,15 @@ bool CaptureMenus(const std::wstring& path) {
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, all.left, all.top, SRCCOPY);
+    // Only the menus themselves, on a light background like a desktop window behind them.
+    RECT canvas{0, 0, width, height};
+    HBRUSH background = CreateSolidBrush(RGB(0xF3, 0xF3, 0xF3));
+    FillRect(memory, &canvas, background);
+    DeleteObject(background);
+    for (const RECT& r : menus) {
+        BitBlt(memory, r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top, screen, r.left, r.top,
+               SRCCOPY);
+    }
     SelectObject(memory, old);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);

@@ -107,8 +107,8 @@ HMENU ShellMenu(bool drop, UINT* indexMenu) {
         AppendMenuW(menu, MF_STRING, ShellIdBase + 4, L"Cancel");
     } else {
         AppendMenuW(menu, MF_STRING, ShellIdBase + 1, L"Open");
+        *indexMenu = 1;
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        *indexMenu = 2;
         AppendMenuW(menu, MF_STRING, ShellIdBase + 2, L"Cut");
         AppendMenuW(menu, MF_STRING, ShellIdBase + 3, L"Copy");
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

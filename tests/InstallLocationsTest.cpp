@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <string>
-#include <vector>
 
 #include "fixtures/RegistrySandbox.h"
 #include "support/InstallLocations.h"
@@ -11,84 +10,49 @@
 
 namespace {
 
-const std::wstring InstallKey = RegistryValues::InstallKey;
-const std::wstring UnredirectedKey = L"Software\\Tamber Soft\\Kestrel";
-
-std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring exe = path;
-    return exe.substr(0, exe.rfind(L'\\'));
-}
-
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
     wchar_t* path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) result = path;
+    std::wstring result = SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) ? path : L"";
     CoTaskMemFree(path);
     return result;
 }
 
-struct LocationCase {
-    const char* Name;
-    const std::wstring* Key;  // where the value is written; nullptr: nowhere
-    std::wstring Value;
-    std::wstring Folder;      // empty: the test executable's own folder
-};
-
-const std::wstring LongFolder = L"C:\\" + std::wstring(1019, L'L');  // with "\" and terminator: 1,024
-
-const std::vector<LocationCase> LocationCases = {
-    {"FinalBackslash", &InstallKey, L"C:\\Apps\\Kestrel\\", L"C:\\Apps\\Kestrel"},
-    {"NoFinalBackslash", &InstallKey, L"C:\\Apps\\Kestrel", L"C:\\Apps"},
-    {"NoBackslashAtAll", &InstallKey, L"Kestrel", L"Kestrel"},
-    {"NonAscii", &InstallKey, L"D:\\Pr\u00F6gramme\\\u65E5\u672C\\", L"D:\\Pr\u00F6gramme\\\u65E5\u672C"},
-    {"Absent", nullptr, L"", L""},
-    {"OnlyUnderTheUnredirectedKey", &UnredirectedKey, L"C:\\Apps\\Kestrel\\", L""},
-    {"LongestThatFits", &InstallKey, LongFolder + L"\\", LongFolder},
-    {"TooLongForTheBuffer", &InstallKey, LongFolder + L"X\\", L""},
-};
-
-class ContextMenuLocations : public testing::TestWithParam<LocationCase> {};
-
-TEST_P(ContextMenuLocations, ExecutablesLieInTheInstallFolder) {
-    RegistrySandbox sandbox({{HKEY_LOCAL_MACHINE, InstallKey}, {HKEY_LOCAL_MACHINE, UnredirectedKey}});
-    RegistrySandbox::DeleteValue(HKEY_LOCAL_MACHINE, InstallKey, RegistryValues::InstallLocation);
-    RegistrySandbox::DeleteValue(HKEY_LOCAL_MACHINE, UnredirectedKey, RegistryValues::InstallLocation);
-    const LocationCase& c = GetParam();
-    if (c.Key) {
-        ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, *c.Key, RegistryValues::InstallLocation, c.Value));
-    }
-    const std::wstring folder = c.Folder.empty() ? ExeFolder() : c.Folder;
-
-    const InstallLocations paths = InstallLocations::ForContextMenu();
-    EXPECT_EQ(paths.MainAppPath, folder + L"\\KestrelApp.exe");
-    EXPECT_EQ(paths.ConverterPath, folder + L"\\Recast.exe");
-    EXPECT_EQ(paths.WizardPath, folder + L"\\Guide.exe");
-    EXPECT_EQ(paths.BatchToolPath, folder + L"\\Batch.exe");
-    EXPECT_EQ(paths.SchedulerPath, folder + L"\\Agenda.exe");
-    // The drop menu always takes the tool beside the library.
-    EXPECT_EQ(InstallLocations::DropMenuBatchToolPath(), ExeFolder() + L"\\Batch.exe");
-}
-
-void PrintTo(const LocationCase& c, std::ostream* out) { *out << c.Name; }
-INSTANTIATE_TEST_SUITE_P(InstallLocation, ContextMenuLocations, testing::ValuesIn(LocationCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
-
-TEST(InstallLocations, DropletFilesInTheApplicationDataFolders) {
-    const std::wstring local = KnownFolder(FOLDERID_LocalAppData);
-    const std::wstring shared = KnownFolder(FOLDERID_ProgramData);
-    ASSERT_FALSE(local.empty());
-    ASSERT_FALSE(shared.empty());
-    const InstallLocations paths = InstallLocations::ForContextMenu();
-    EXPECT_EQ(paths.UserDropletFile, local + L"\\Tamber Soft\\DropSlots\\DropSlots.ini");
-    EXPECT_EQ(paths.SharedDropletFile, shared + L"\\Tamber Soft\\Kestrel\\DropSlots.ini");
-}
-
-TEST(InstallLocations, ModuleFilePathIsTheFileHoldingTheCode) {
+TEST(InstallLocations, ExecutablesLieInTheInstallFolder) {
+    const std::wstring installKey = RegistryValues::InstallKey, unredirected = L"Software\\Tamber Soft\\Kestrel";
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(ModuleFilePath(), exe);
+    const std::wstring own = std::wstring(exe).substr(0, std::wstring(exe).rfind(L'\\'));
+    const std::wstring longest = L"C:\\" + std::wstring(1019, L'L');  // with "\" and terminator: 1,024
+    const struct {
+        const std::wstring* Key;  // where "InstallLocation" is written; nullptr: nowhere
+        std::wstring Value, Folder;
+    } cases[] = {
+        {&installKey, L"C:\\Apps\\Kestrel\\", L"C:\\Apps\\Kestrel"},
+        {&installKey, L"C:\\Apps\\Kestrel", L"C:\\Apps"},
+        {&installKey, L"Kestrel", L"Kestrel"},
+        {&installKey, L"D:\\Pr\u00F6gramme\\\u65E5\u672C\\", L"D:\\Pr\u00F6gramme\\\u65E5\u672C"},
+        {nullptr, L"", own},
+        {&unredirected, L"C:\\Apps\\Kestrel\\", own},
+        {&installKey, longest + L"\\", longest},
+        {&installKey, longest + L"X\\", own},
+    };
+    RegistrySandbox sandbox({{HKEY_LOCAL_MACHINE, installKey}, {HKEY_LOCAL_MACHINE, unredirected}});
+    for (const auto& c : cases) {
+        RegistrySandbox::DeleteValue(HKEY_LOCAL_MACHINE, installKey, RegistryValues::InstallLocation);
+        RegistrySandbox::DeleteValue(HKEY_LOCAL_MACHINE, unredirected, RegistryValues::InstallLocation);
+        if (c.Key) {
+            ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, *c.Key, RegistryValues::InstallLocation, c.Value));
+        }
+        const InstallLocations paths = InstallLocations::ForContextMenu();
+        EXPECT_EQ(paths.MainAppPath, c.Folder + L"\\KestrelApp.exe") << c.Value;
+        EXPECT_EQ(paths.ConverterPath, c.Folder + L"\\Recast.exe") << c.Value;
+        EXPECT_EQ(paths.WizardPath, c.Folder + L"\\Guide.exe") << c.Value;
+        EXPECT_EQ(paths.BatchToolPath, c.Folder + L"\\Batch.exe") << c.Value;
+        EXPECT_EQ(paths.SchedulerPath, c.Folder + L"\\Agenda.exe") << c.Value;
+        EXPECT_EQ(InstallLocations::DropMenuBatchToolPath(), own + L"\\Batch.exe");  // always beside the library
+        EXPECT_EQ(paths.UserDropletFile, KnownFolder(FOLDERID_LocalAppData) + L"\\Tamber Soft\\DropSlots\\DropSlots.ini");
+        EXPECT_EQ(paths.SharedDropletFile, KnownFolder(FOLDERID_ProgramData) + L"\\Tamber Soft\\Kestrel\\DropSlots.ini");
+    }
 }
 
 }  // namespace

@@ -181,6 +181,8 @@ class ContextMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+        // Start with nothing remembered, whatever an earlier menu left (the sandbox restores it).
+        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey);
     }
 
     static void Remember(CommandCode cmd1, CommandCode cmd2) {

@@ -27,16 +27,8 @@ namespace {
 
 namespace Reg = RegistryValues;
 
-std::string Utf16Bytes(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    return bytes;
-}
-
-// A request's text; a file without the UTF-16LE mark reads as a marker text that matches nothing.
+// A request's text. Only a file of UTF-16LE units behind the mark FF FE decodes; anything else
+// reads as a marker text that matches nothing, so comparing texts compares the bytes exactly.
 std::wstring RequestText(const std::string& bytes) {
     if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0 || bytes.size() % 2 != 0)
         return L"<not UTF-16LE with mark>";
@@ -140,17 +132,6 @@ protected:
         return created.empty() ? std::wstring() : created.front();
     }
 
-    static std::string ReadFileBytes(const std::wstring& path) {
-        std::string bytes;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return bytes;
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-        CloseHandle(file);
-        return bytes;
-    }
-
     const std::set<std::wstring> TempFilesBefore = TempFiles();
     RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"},
                              {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
@@ -178,9 +159,9 @@ TEST_F(CommandTest, ExtractAllHereFromTheMenuHandsTheBatchToolTheEightLineReques
         EXPECT_EQ(record.Parameters(), L"-i \"" + record.InputFile + L"\"");
         EXPECT_EQ(Upper(FolderOf(record.InputFile)), Upper(Requests));
         EXPECT_EQ(Upper(NameOf(record.InputFile)).substr(0, 3), L"KES");
-        EXPECT_EQ(record.InputBytes, Utf16Bytes(CrLfLines({L"[FilesToInclude]", L"0=" + zip, L"2=" + kesx,
+        EXPECT_EQ(RequestText(record.InputBytes), CrLfLines({L"[FilesToInclude]", L"0=" + zip, L"2=" + kesx,
                                                            L"[Archive]", L"WizardType=0", L"[ContextMenu]",
-                                                           L"RequestedActionCmd=1", L"ExtractTo=" + Data})));
+                                                           L"RequestedActionCmd=1", L"ExtractTo=" + Data}));
     }
     // Each command gets a request of its own; none is deleted.
     EXPECT_NE(Upper(records[0].InputFile), Upper(records[1].InputFile));

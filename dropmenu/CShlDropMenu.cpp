@@ -29,50 +29,9 @@ bool IsDropCommand(CommandCode code) {
 }
 }  // namespace
 
-HRESULT CShlDropMenu::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    try {
-        CShlDropMenu* object = new (std::nothrow) CShlDropMenu();
-        if (!object) return E_OUTOFMEMORY;
-        const HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 CShlDropMenu::CShlDropMenu()
     : BatchToolPath(InstallLocations::DropMenuBatchToolPath()),
-      SubmenuBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(ProductImage))) {
-    CKrShellExtModule::Instance().Lock();
-}
-
-CShlDropMenu::~CShlDropMenu() { CKrShellExtModule::Instance().Unlock(); }
-
-STDMETHODIMP CShlDropMenu::QueryInterface(REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit)) {
-        *ppv = static_cast<IShellExtInit*>(this);
-    } else if (IsEqualIID(riid, IID_IContextMenu)) {
-        *ppv = static_cast<IContextMenu*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CShlDropMenu::AddRef() noexcept { return ++RefCount; }
-
-STDMETHODIMP_(ULONG) CShlDropMenu::Release() noexcept {
-    const ULONG count = --RefCount;
-    if (count == 0) delete this;
-    return count;
-}
+      SubmenuBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(ProductImage))) {}
 
 STDMETHODIMP CShlDropMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) noexcept {
     try {

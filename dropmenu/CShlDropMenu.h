@@ -8,18 +8,12 @@
 #include <vector>
 
 #include "menu/CommandCode.h"
+#include "module/CShellObject.h"
 #include "selection/SelectionItem.h"
 
 // The right-drag handler: offers extraction of dropped archives at the drop target.
-class CShlDropMenu final : public IShellExtInit, public IContextMenu {
+class CShlDropMenu final : public CShellObject<CShlDropMenu, IShellExtInit, IContextMenu> {
 public:
-    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
-
     // IShellExtInit
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY progId) noexcept override;
 
@@ -36,11 +30,11 @@ private:
     };
     using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
+    friend CShellObject;
     CShlDropMenu();
-    ~CShlDropMenu();
+    ~CShlDropMenu() override = default;
 
     // Members are destroyed in reverse: the bitmap first, the tool's path last.
-    ULONG RefCount = 1;
     std::wstring BatchToolPath;
     SelectionList DroppedItems;
     std::wstring DropTargetFolder;

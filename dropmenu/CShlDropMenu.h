@@ -2,6 +2,14 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "menu/CommandCode.h"
+#include "selection/SelectionItem.h"
+
 // The right-drag handler: offers extraction of dropped archives at the drop target.
 class CShlDropMenu final : public IShellExtInit, public IContextMenu {
 public:
@@ -23,8 +31,19 @@ public:
                                   UINT capacity) noexcept override;
 
 private:
+    struct BitmapDeleter {
+        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+    };
+    using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
+
     CShlDropMenu();
     ~CShlDropMenu();
 
+    // Members are destroyed in reverse: the bitmap first, the tool's path last.
     ULONG RefCount = 1;
+    std::wstring BatchToolPath;
+    SelectionList DroppedItems;
+    std::wstring DropTargetFolder;
+    std::vector<CommandCode> InsertedKinds;
+    Bitmap SubmenuBitmap;
 };

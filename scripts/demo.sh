@@ -9,7 +9,7 @@ win() { echo "Z:$1" | sed 's|/|\\|g'; }   # Unix path -> the same file seen from
 demo="$build/demo"
 samples="$demo/Samples"
 rm -rf "$demo"
-mkdir -p "$samples/Docs" "$samples/Photos 2026" "$demo/requests"
+mkdir -p "$samples/Docs" "$samples/Photos 2026" "$samples/Unpacked" "$demo/requests"
 for f in a.zip b.rar c.tgz d.kesx backup.tar.gz report.doc Docs/notes.txt "Photos 2026/beach.jpg"; do
     : > "$samples/$f"
 done
@@ -45,6 +45,10 @@ krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" --screenshot "$wdemo\\menu-a.zi
 krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" "$wsamples\\d.kesx" --invoke "Extract All Here"
 # The command just chosen is now offered directly on Explorer's menu too.
 krhost menu "$wsamples\\b.rar"
+# Right-dragging archives onto a folder: the Batch.exe beside the library does the extracting.
+krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\c.tgz" --invoke "Extract All Here"
+# A non-archive among the dropped items: the handler adds nothing.
+krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\report.doc"
 # The Properties dialog of an archive: the page names the file and lists its format's abilities.
 krhost props "$wsamples\\d.kesx" --screenshot "$wdemo\\props-d.kesx.png"
 echo

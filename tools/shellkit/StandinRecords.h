@@ -1,11 +1,19 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 // A file's bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
+
+// A request file's text. Only UTF-16LE units behind the mark FF FE decode; anything else reads
+// as a marker text that matches nothing, so comparing texts compares the bytes exactly.
+std::wstring RequestText(const std::string& bytes);
+
+// The lines, each ended by CR LF, as request files hold them.
+std::wstring CrLfLines(std::initializer_list<std::wstring> lines);
 
 // One start of an archiver stand-in program (tools/standin), as it recorded itself.
 struct StandinRecord {

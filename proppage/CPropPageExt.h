@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
 // The property-sheet handler: one page for an archive the archiver owns.
 class CPropPageExt final : public IShellExtInit, public IShellPropSheetExt {
 public:
@@ -24,4 +26,5 @@ private:
     ~CPropPageExt();
 
     ULONG RefCount = 1;
+    std::wstring Path;  // the one selected archive; empty until Initialize accepts it
 };

@@ -17,47 +17,6 @@ namespace {
 constexpr UINT PathCapacity = 1024;
 }
 
-HRESULT CPropPageExt::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    try {
-        CPropPageExt* object = new (std::nothrow) CPropPageExt();
-        if (!object) return E_OUTOFMEMORY;
-        const HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
-CPropPageExt::CPropPageExt() { CKrShellExtModule::Instance().Lock(); }
-
-CPropPageExt::~CPropPageExt() { CKrShellExtModule::Instance().Unlock(); }
-
-STDMETHODIMP CPropPageExt::QueryInterface(REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit)) {
-        *ppv = static_cast<IShellExtInit*>(this);
-    } else if (IsEqualIID(riid, IID_IShellPropSheetExt)) {
-        *ppv = static_cast<IShellPropSheetExt*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CPropPageExt::AddRef() noexcept { return ++RefCount; }
-
-STDMETHODIMP_(ULONG) CPropPageExt::Release() noexcept {
-    const ULONG count = --RefCount;
-    if (count == 0) delete this;
-    return count;
-}
-
 STDMETHODIMP CPropPageExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
     try {
         if (!IsContextMenuEnabled() || !data) return E_INVALIDARG;

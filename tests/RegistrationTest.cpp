@@ -32,11 +32,9 @@ std::wstring Lower(std::wstring text) {
 
 bool KeyExists(const std::wstring& path) { return RegistrySandbox::KeyExists(HKEY_CLASSES_ROOT, path); }
 
-struct ExpectedKey {
-    std::wstring Path;  // below the classes root
-    std::optional<std::wstring> Default;
-    std::map<std::wstring, std::wstring> Named;
-};
+// Key path below the classes root -> value name ("" for the default) -> text, all in lower case
+// (the module path's case may differ).
+using KeyTree = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
 
 struct NamedClass {
     const wchar_t* Name;
@@ -57,65 +55,62 @@ const NamedClass Handlers[] = {
 };
 
 // Every key the library owns, with its exact values.
-std::vector<ExpectedKey> ExpectedTree() {
+KeyTree ExpectedTree() {
     const std::wstring appId = Braced(KrGuids::AppId);
-    std::vector<ExpectedKey> keys = {
-        {L"AppID\\" + appId, L"KrShellExtEN", {}},
-        {L"AppID\\KrShellExtEN.DLL", std::nullopt, {{L"AppID", appId}}},
-    };
-    for (const NamedClass& handler : Handlers) keys.push_back({handler.Name, Braced(handler.Clsid), {}});
+    KeyTree tree = {{L"AppID\\" + appId, {{L"", L"KrShellExtEN"}}}, {L"AppID\\KrShellExtEN.DLL", {{L"AppID", appId}}}};
+    for (const NamedClass& handler : Handlers) tree[handler.Name] = {{L"", Braced(handler.Clsid)}};
     for (const NamedClass& row : Classes) {
         const std::wstring name = row.Name, progId = L"KrShellExt." + name, clsid = Braced(row.Clsid);
         const std::wstring classKey = L"CLSID\\" + clsid;
-        keys.push_back({progId + L".1", name + L" Class", {}});
-        keys.push_back({progId + L".1\\CLSID", clsid, {}});
-        keys.push_back({progId, name + L" Class", {}});
-        keys.push_back({progId + L"\\CLSID", clsid, {}});
-        keys.push_back({progId + L"\\CurVer", progId + L".1", {}});
-        keys.push_back({classKey, name + L" Class", {{L"AppID", appId}}});
-        keys.push_back({classKey + L"\\ProgID", progId + L".1", {}});
-        keys.push_back({classKey + L"\\VersionIndependentProgID", progId, {}});
-        keys.push_back({classKey + L"\\InprocServer32", LibraryPath(), {{L"ThreadingModel", L"Apartment"}}});
-        keys.push_back({classKey + L"\\TypeLib", Braced(KrGuids::TypeLibrary), {}});
+        tree[progId + L".1"] = {{L"", name + L" Class"}};
+        tree[progId + L".1\\CLSID"] = {{L"", clsid}};
+        tree[progId] = {{L"", name + L" Class"}};
+        tree[progId + L"\\CLSID"] = {{L"", clsid}};
+        tree[progId + L"\\CurVer"] = {{L"", progId + L".1"}};
+        tree[classKey] = {{L"", name + L" Class"}, {L"AppID", appId}};
+        tree[classKey + L"\\ProgID"] = {{L"", progId + L".1"}};
+        tree[classKey + L"\\VersionIndependentProgID"] = {{L"", progId}};
+        tree[classKey + L"\\InprocServer32"] = {{L"", LibraryPath()}, {L"ThreadingModel", L"Apartment"}};
+        tree[classKey + L"\\TypeLib"] = {{L"", Braced(KrGuids::TypeLibrary)}};
     }
-    return keys;
+    KeyTree lower;
+    for (const auto& [path, values] : tree)
+        for (const auto& [name, text] : values) lower[Lower(path)][Lower(name)] = Lower(text);
+    return lower;
 }
 
-// Compares a key's values and subkey names with the table, ignoring the case of names and the module path.
-void ExpectKey(const ExpectedKey& expected, const std::vector<ExpectedKey>& all) {
-    SCOPED_TRACE(testing::Message() << L"HKCR\\" << expected.Path);
+// Adds the key at path and everything below it to tree; every value must be text.
+void ReadTree(const std::wstring& path, KeyTree& tree) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, expected.Path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    std::map<std::wstring, std::wstring> values, wantedValues;
-    std::set<std::wstring> subkeys, wantedSubkeys;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key)) return;
+    auto& values = tree[Lower(path)];
+    std::vector<std::wstring> subkeys;
     wchar_t name[256], data[1024];
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name), type = 0, bytes = sizeof(data) - sizeof(wchar_t);
         if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes)) break;
-        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << path << L"\\" << name;
         data[bytes / sizeof(wchar_t)] = L'\0';
         values[Lower(name)] = Lower(data);
     }
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name);
         if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr)) break;
-        subkeys.insert(Lower(name));
+        subkeys.push_back(path + L"\\" + name);
     }
     RegCloseKey(key);
-    if (expected.Default) wantedValues[L""] = Lower(*expected.Default);
-    for (const auto& [valueName, value] : expected.Named) wantedValues[Lower(valueName)] = Lower(value);
-    const std::wstring prefix = Lower(expected.Path) + L"\\";
-    for (const ExpectedKey& other : all)
-        if (const std::wstring path = Lower(other.Path);
-            path.starts_with(prefix) && path.find(L'\\', prefix.size()) == std::wstring::npos)
-            wantedSubkeys.insert(path.substr(prefix.size()));
-    EXPECT_EQ(values, wantedValues);
-    EXPECT_EQ(subkeys, wantedSubkeys);
+    for (const std::wstring& subkey : subkeys) ReadTree(subkey, tree);
 }
 
+// The registry below every key the library owns is exactly the table, key by key.
 void ExpectRegisteredTree() {
-    const std::vector<ExpectedKey> tree = ExpectedTree();
-    for (const ExpectedKey& key : tree) ExpectKey(key, tree);
+    const KeyTree expected = ExpectedTree();
+    KeyTree found;
+    for (const auto& [path, values] : expected)
+        if (const size_t cut = path.rfind(L'\\'); cut == std::wstring::npos || !expected.count(path.substr(0, cut)))
+            ReadTree(path, found);
+    for (const auto& [path, values] : expected) EXPECT_EQ(found[path], values) << L"HKCR\\" << path;
+    EXPECT_EQ(found.size(), expected.size()) << "keys the table does not name";
     // Script 102 exists but no class runs it.
     const std::wstring icon = L"KrShellExt.CIconHandler";
     for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler)})
@@ -124,7 +119,7 @@ void ExpectRegisteredTree() {
 
 // Shared keys stay: AppID, CLSID and every parent of a handler entry.
 void ExpectUnregisteredTree() {
-    for (const ExpectedKey& key : ExpectedTree()) EXPECT_FALSE(KeyExists(key.Path)) << L"HKCR\\" << key.Path;
+    for (const auto& [path, values] : ExpectedTree()) EXPECT_FALSE(KeyExists(path)) << L"HKCR\\" << path;
     std::set<std::wstring> kept = {L"AppID", L"CLSID"};
     for (const NamedClass& handler : Handlers)
         for (std::wstring path = handler.Name; path.find(L'\\') != std::wstring::npos;)
@@ -186,7 +181,10 @@ TEST(Registrar, QuotesAndReplacementsComeThroughUnchanged) {
     const wchar_t* script = L"HKCR { NoRemove KrShellExtRegistrarTest { 'It''s' = s '%path%' "
                             L"{ val 'Share' = s '100%%' } } }";
     ASSERT_EQ(registrar.RunScript(script, true), S_OK);
-    ExpectKey({scratch + L"\\It's", L"C:\\O'Brien\\%x%.dll", {{L"Share", L"100%"}}}, {});
+    KeyTree found;
+    ReadTree(scratch, found);
+    EXPECT_EQ(found, (KeyTree{{L"krshellextregistrartest", {}},
+                              {L"krshellextregistrartest\\it's", {{L"", L"c:\\o'brien\\%x%.dll"}, {L"share", L"100%"}}}}));
     ASSERT_EQ(registrar.RunScript(script, false), S_OK);
     EXPECT_FALSE(KeyExists(scratch + L"\\It's"));
     EXPECT_TRUE(KeyExists(scratch));

@@ -22,17 +22,6 @@ const ServedClass ServedClasses[] = {
     {"ShlDropMenu", KrGuids::ShlDropMenu, IID_IContextMenu},
 };
 
-// Any other object will do as a would-be outer object.
-class OuterObject final : public IUnknown {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = IsEqualIID(riid, IID_IUnknown) ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-};
-
 HMODULE ModuleOf(const void* object) {
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -97,18 +86,18 @@ TEST_F(Exports, LockServerHoldsLibraryUntilUnlocked) {
 }
 
 TEST_F(Exports, RefusedRequests) {
-    OuterObject outer;
     for (const ServedClass& served : ServedClasses) {
         SCOPED_TRACE(served.Name);
         IClassFactory* factory = Factory(served.Clsid);
         ASSERT_NE(factory, nullptr);
         for (const IID* iid : {&IID_IUnknown, &IID_IShellExtInit}) {
-            void* object = &outer;
-            EXPECT_EQ(factory->CreateInstance(&outer, *iid, &object), CLASS_E_NOAGGREGATION);
+            void* object = factory;
+            // Any other object will do as a would-be outer object.
+            EXPECT_EQ(factory->CreateInstance(factory, *iid, &object), CLASS_E_NOAGGREGATION);
             EXPECT_EQ(object, nullptr);
         }
         EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-        EXPECT_EQ(factory->CreateInstance(&outer, IID_IUnknown, nullptr), E_POINTER);
+        EXPECT_EQ(factory->CreateInstance(factory, IID_IUnknown, nullptr), E_POINTER);
         factory->Release();
     }
     for (const GUID* clsid : {&KrGuids::AppId, &KrGuids::TypeLibrary, &KrGuids::IconHandler}) {

@@ -108,53 +108,41 @@ protected:
         return result;
     }
 
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, RegistryValues::ProductKey},
-                             {HKEY_CLASSES_ROOT, L".kesx"},
-                             {HKEY_CLASSES_ROOT, L".zip"},
-                             {HKEY_CLASSES_ROOT, L".gz"},
-                             {HKEY_CLASSES_ROOT, L".kes.bin"},
-                             {HKEY_CLASSES_ROOT, L".rar"},
-                             {HKEY_CLASSES_ROOT, L".7z"}};
+    RegistrySandbox Registry{{HKEY_CURRENT_USER, RegistryValues::ProductKey}, {HKEY_CLASSES_ROOT, L".kesx"},
+                             {HKEY_CLASSES_ROOT, L".zip"}, {HKEY_CLASSES_ROOT, L".gz"}, {HKEY_CLASSES_ROOT, L".kes.bin"},
+                             {HKEY_CLASSES_ROOT, L".rar"}, {HKEY_CLASSES_ROOT, L".7z"}};
     TempTree Tree;
 };
 
-TEST_F(PropertySheetHandler, OnlyFilesTheArchiverOwnsNow) {
-    enum Make { File, Folder, Nothing };
-    const struct {
-        const wchar_t* Relative;
-        Make What;
-        HRESULT Expected;
-    } cases[] = {
-        {L"a.kesx", File, S_OK},
-        {L"Report.ZIP", File, S_OK},    // both the extension and the ProgID ignore case
-        {L"data.tar.gz", File, S_OK},   // judged by ".gz"
-        {L"old.kes.bin", File, S_OK},   // ".bin" is unknown: the two-part name decides
-        {L"gone.kesx", Nothing, S_OK},  // judged by its name only
-        {L"b.rar", File, E_FAIL},       // another program owns ".rar"
-        {L"c.7z", File, E_FAIL},        // nobody does
-        {L"setup.bin", File, E_FAIL},
-        {L"README", File, E_FAIL},
-        {L"Photos.old\\readme", File, E_FAIL},
-        {L"backup.zip", Folder, E_FAIL},
-    };
-    for (const auto& c : cases) {
-        const std::wstring path = c.What == File     ? Tree.AddFile(c.Relative)
-                                  : c.What == Folder ? Tree.AddFolder(c.Relative)
-                                                     : Tree.PathOf(c.Relative);
-        EXPECT_EQ(Initialize({path}), c.Expected) << path;
-    }
-}
-
-TEST_F(PropertySheetHandler, OneReadableFileWithTheSwitchOn) {
-    const std::wstring a = Tree.AddFile(L"a.kesx"), b = Tree.AddFile(L"b.kesx");
+TEST_F(PropertySheetHandler, OnlyOneReadableFileTheArchiverOwnsNow) {
+    const std::wstring a = Tree.AddFile(L"a.kesx");
     // Paths of 1,023 characters fit the buffer; one more does not and is refused, not cut.
     const std::wstring fits = L"C:\\" + std::wstring(1015, L'x') + L".kesx";
-    EXPECT_EQ(Initialize({fits}), S_OK);
-    EXPECT_EQ(Initialize({fits.substr(0, 3) + L"y" + fits.substr(3)}), E_INVALIDARG);
-    EXPECT_EQ(Initialize({a, b}), E_INVALIDARG);
-    EXPECT_EQ(Initialize({}), E_INVALIDARG);
-    EXPECT_EQ(Initialize({a}, HDropMode::FailGetData), E_INVALIDARG);
-    EXPECT_EQ(Initialize({a}, HDropMode::NullHandle), E_INVALIDARG);
+    const struct {
+        std::vector<std::wstring> Paths;
+        HRESULT Expected;
+        HDropMode Mode = HDropMode::Serve;
+    } cases[] = {
+        {{a}, S_OK},
+        {{Tree.AddFile(L"Report.ZIP")}, S_OK},   // both the extension and the ProgID ignore case
+        {{Tree.AddFile(L"data.tar.gz")}, S_OK},  // judged by ".gz"
+        {{Tree.AddFile(L"old.kes.bin")}, S_OK},  // ".bin" is unknown: the two-part name decides
+        {{Tree.PathOf(L"gone.kesx")}, S_OK},     // judged by its name only
+        {{fits}, S_OK},
+        {{Tree.AddFile(L"b.rar")}, E_FAIL},  // another program owns ".rar"
+        {{Tree.AddFile(L"c.7z")}, E_FAIL},   // nobody does
+        {{Tree.AddFile(L"setup.bin")}, E_FAIL},
+        {{Tree.AddFile(L"README")}, E_FAIL},
+        {{Tree.AddFile(L"Photos.old\\readme")}, E_FAIL},
+        {{Tree.AddFolder(L"backup.zip")}, E_FAIL},
+        {{fits.substr(0, 3) + L"y" + fits.substr(3)}, E_INVALIDARG},
+        {{a, Tree.AddFile(L"b.kesx")}, E_INVALIDARG},
+        {{}, E_INVALIDARG},
+        {{a}, E_INVALIDARG, HDropMode::FailGetData},
+        {{a}, E_INVALIDARG, HDropMode::NullHandle},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Initialize(c.Paths, c.Mode), c.Expected) << ::testing::PrintToString(c.Paths);
+    // The switch must read exactly 1.
     for (const DWORD value : {0u, 2u}) {
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, value);
         EXPECT_EQ(Initialize({a}), E_INVALIDARG) << value;

@@ -1,9 +1,7 @@
 // Registration of the built library by Wine's regsvr32 and by its exports, read back from the
-// real registry; the registrar on its own; the type library the library carries.
+// real registry; the registrar on its own.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <oleauto.h>
-#include <wrl/client.h>
 
 #include <map>
 #include <optional>
@@ -188,15 +186,6 @@ TEST(Registrar, QuotesAndReplacementsComeThroughUnchanged) {
     ASSERT_EQ(registrar.RunScript(script, false), S_OK);
     EXPECT_FALSE(KeyExists(scratch + L"\\It's"));
     EXPECT_TRUE(KeyExists(scratch));
-}
-
-// The type library the TypeLib keys point at is there and describes the three classes.
-TEST(TypeLibrary, DescribesTheThreeClasses) {
-    Microsoft::WRL::ComPtr<ITypeLib> library;
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
-    ASSERT_EQ(LoadTypeLibEx(LibraryPath().c_str(), REGKIND_NONE, &library), S_OK);
-    for (const NamedClass& coclass : Classes)
-        EXPECT_EQ(library->GetTypeInfoOfGuid(coclass.Clsid, &info), S_OK) << coclass.Name;
 }
 
 }  // namespace

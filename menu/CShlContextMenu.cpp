@@ -29,9 +29,13 @@ HRESULT CShlContextMenu::CreateInstance(IUnknown* outer, REFIID riid, void** ppv
 CShlContextMenu::CShlContextMenu() {
     CKrShellExtModule::Instance().Lock();
     State.Paths = InstallLocations::ForContextMenu();
+    State.Images.LoadMenuImages();
 }
 
-CShlContextMenu::~CShlContextMenu() { CKrShellExtModule::Instance().Unlock(); }
+CShlContextMenu::~CShlContextMenu() {
+    State.Images.ReleaseMenuImages();
+    CKrShellExtModule::Instance().Unlock();
+}
 
 STDMETHODIMP CShlContextMenu::QueryInterface(REFIID riid, void** ppv) noexcept {
     if (!ppv) return E_POINTER;

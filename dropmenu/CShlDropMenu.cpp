@@ -1,54 +1,110 @@
 #include "dropmenu/CShlDropMenu.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <new>
 
+#include "menu/CommandTable.h"
+#include "menu/MenuText.h"
+#include "menu/RequestLauncher.h"
+#include "menu/UniqueMenu.h"
 #include "module/CKrShellExtModule.h"
+#include "module/IsolationAware.h"
+#include "selection/SelectionReader.h"
+#include "support/InstallLocations.h"
+#include "support/RegistryValues.h"
 
-HRESULT CShlDropMenu::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    CShlDropMenu* object = new (std::nothrow) CShlDropMenu();
-    if (!object) return E_OUTOFMEMORY;
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+namespace {
+static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITEMINFOW");
+
+// The submenu's entries in identifier order; "Kestrel" takes the identifier after them.
+constexpr CommandCode DropCommands[] = {Cmd::ExtractHere, Cmd::ExtractToNamedFolder};
+constexpr UINT IdentifiersUsed = std::size(DropCommands) + 1;
+
+UINT MenuTextIdOf(CommandCode code) { return FindCommand(code)->MenuTextId; }
+
+bool IsDropCommand(CommandCode code) {
+    return std::find(std::begin(DropCommands), std::end(DropCommands), code) != std::end(DropCommands);
+}
+}  // namespace
+
+CShlDropMenu::CShlDropMenu()
+    : BatchToolPath(InstallLocations::DropMenuBatchToolPath()),
+      SubmenuBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(ProductImage))) {}
+
+STDMETHODIMP CShlDropMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) noexcept {
+    try {
+        if (!IsContextMenuEnabled()) return E_INVALIDARG;
+        // Targets outside the file system (Control Panel, a phone) have nowhere to extract to.
+        wchar_t target[MAX_PATH];
+        if (!folder || !SHGetPathFromIDListW(folder, target)) return E_FAIL;
+        DropTargetFolder = target;
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_DATE_CLASSES};
+        IsolationAware::InitCommonControlsEx(&controls);
+        // Unlike the context menu, a list whose names all failed to read still counts.
+        UINT listed = 0;
+        const HRESULT hr = ReadDropList(data, DroppedItems, listed);
+        return SUCCEEDED(hr) && listed > 0 ? S_OK : E_INVALIDARG;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
-CShlDropMenu::CShlDropMenu() { CKrShellExtModule::Instance().Lock(); }
+STDMETHODIMP CShlDropMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                                            UINT flags) noexcept {
+    constexpr HRESULT NothingAdded = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    if (flags & CMF_DEFAULTONLY) return NothingAdded;
+    // Offered only when everything dropped is an archive.
+    if (std::any_of(DroppedItems.begin(), DroppedItems.end(),
+                    [](const SelectionItem& item) { return !IsArchive(item.Kind); }))
+        return NothingAdded;
+    if (uint64_t{idCmdFirst} + IdentifiersUsed - 1 > idCmdLast) return NothingAdded;
+    try {
+        UniqueMenu popup(CreatePopupMenu());
+        if (!popup.Get()) return NothingAdded;
+        // Offsets index the menu built last, so every build starts the list afresh.
+        InsertedKinds.clear();
+        InsertedKinds.reserve(IdentifiersUsed);
+        for (CommandCode code : DropCommands) {
+            const MenuText text(MenuTextIdOf(code));
+            const auto position = static_cast<UINT>(InsertedKinds.size());
+            InsertMenuW(popup.Get(), position, MF_BYPOSITION | MF_STRING, idCmdFirst + position, text.Get());
+            InsertedKinds.push_back(code);
+        }
 
-CShlDropMenu::~CShlDropMenu() { CKrShellExtModule::Instance().Unlock(); }
-
-STDMETHODIMP CShlDropMenu::QueryInterface(REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit)) {
-        *ppv = static_cast<IShellExtInit*>(this);
-    } else if (IsEqualIID(riid, IID_IContextMenu)) {
-        *ppv = static_cast<IContextMenu*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        const MenuText text(MenuTextIdOf(Cmd::KestrelMenu));
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        item.fType = MFT_STRING;
+        item.wID = idCmdFirst + static_cast<UINT>(InsertedKinds.size());
+        item.hSubMenu = popup.Get();
+        item.dwTypeData = const_cast<wchar_t*>(text.Get());
+        if (InsertMenuItemW(menu, indexMenu, TRUE, &item)) popup.Release();
+        if (SubmenuBitmap) SetMenuItemBitmaps(menu, indexMenu, MF_BYPOSITION, SubmenuBitmap.get(), nullptr);
+        // The shell never invokes a submenu entry; the code keeps offsets and codes aligned.
+        InsertedKinds.push_back(Cmd::KestrelMenu);
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, IdentifiersUsed);
+    } catch (...) {
+        return E_OUTOFMEMORY;
     }
-    AddRef();
+}
+
+STDMETHODIMP CShlDropMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
+    // Whatever happens, the shell hears S_OK: the drop is over and there is no one to tell.
+    if (!info) return S_OK;
+    // A verb with any bit above the low word set is a string: this menu knows no verbs.
+    const auto verb = reinterpret_cast<ULONG_PTR>(info->lpVerb);
+    if (verb >> 16 != 0) return S_OK;
+    // Only the two extract entries are commands; "Kestrel" merely opens the submenu.
+    if (verb >= InsertedKinds.size() || !IsDropCommand(InsertedKinds[verb])) return S_OK;
+    try {
+        LaunchDropRequest(DroppedItems, DropTargetFolder, BatchToolPath, InsertedKinds[verb]);
+    } catch (...) {
+        // Out of memory is one more launch that did not happen.
+    }
     return S_OK;
 }
-
-STDMETHODIMP_(ULONG) CShlDropMenu::AddRef() noexcept { return ++RefCount; }
-
-STDMETHODIMP_(ULONG) CShlDropMenu::Release() noexcept {
-    const ULONG count = --RefCount;
-    if (count == 0) delete this;
-    return count;
-}
-
-// Not wired up yet: Initialize refuses every drop, so the shell shows nothing from this
-// handler, and the menu methods have nothing to work on.
-STDMETHODIMP CShlDropMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject*, HKEY) noexcept { return E_INVALIDARG; }
-
-STDMETHODIMP CShlDropMenu::QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) noexcept {
-    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-}
-
-STDMETHODIMP CShlDropMenu::InvokeCommand(CMINVOKECOMMANDINFO*) noexcept { return S_OK; }
 
 STDMETHODIMP CShlDropMenu::GetCommandString(UINT_PTR, UINT, UINT*, LPSTR, UINT) noexcept { return E_NOTIMPL; }

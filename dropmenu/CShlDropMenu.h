@@ -2,16 +2,18 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "menu/CommandCode.h"
+#include "module/CShellObject.h"
+#include "selection/SelectionItem.h"
+
 // The right-drag handler: offers extraction of dropped archives at the drop target.
-class CShlDropMenu final : public IShellExtInit, public IContextMenu {
+class CShlDropMenu final : public CShellObject<CShlDropMenu, IShellExtInit, IContextMenu> {
 public:
-    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
-
     // IShellExtInit
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY progId) noexcept override;
 
@@ -23,8 +25,19 @@ public:
                                   UINT capacity) noexcept override;
 
 private:
-    CShlDropMenu();
-    ~CShlDropMenu();
+    struct BitmapDeleter {
+        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+    };
+    using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
-    ULONG RefCount = 1;
+    friend CShellObject;
+    CShlDropMenu();
+    ~CShlDropMenu() override = default;
+
+    // Members are destroyed in reverse: the bitmap first, the tool's path last.
+    std::wstring BatchToolPath;
+    SelectionList DroppedItems;
+    std::wstring DropTargetFolder;
+    std::vector<CommandCode> InsertedKinds;
+    Bitmap SubmenuBitmap;
 };

@@ -5,59 +5,17 @@
 #include "menu/CommandDispatch.h"
 #include "menu/HelpStrings.h"
 #include "menu/MenuBuilder.h"
-#include "module/CKrShellExtModule.h"
 #include "module/IsolationAware.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"
 
-HRESULT CShlContextMenu::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    try {
-        CShlContextMenu* object = new (std::nothrow) CShlContextMenu();
-        if (!object) return E_OUTOFMEMORY;
-        HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 CShlContextMenu::CShlContextMenu() {
-    CKrShellExtModule::Instance().Lock();
     State.Paths = InstallLocations::ForContextMenu();
     State.Images.LoadMenuImages();
 }
 
-CShlContextMenu::~CShlContextMenu() {
-    State.Images.ReleaseMenuImages();
-    CKrShellExtModule::Instance().Unlock();
-}
-
-STDMETHODIMP CShlContextMenu::QueryInterface(REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit)) {
-        *ppv = static_cast<IShellExtInit*>(this);
-    } else if (IsEqualIID(riid, IID_IContextMenu)) {
-        *ppv = static_cast<IContextMenu*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CShlContextMenu::AddRef() noexcept { return ++RefCount; }
-
-STDMETHODIMP_(ULONG) CShlContextMenu::Release() noexcept {
-    ULONG count = --RefCount;
-    if (count == 0) delete this;
-    return count;
-}
+CShlContextMenu::~CShlContextMenu() { State.Images.ReleaseMenuImages(); }
 
 STDMETHODIMP CShlContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
     try {

@@ -3,18 +3,12 @@
 #include <shlobj.h>
 
 #include "menu/ContextMenuState.h"
+#include "module/CShellObject.h"
 
 // The context-menu handler for files and folders: a thin COM shell around ContextMenuState
 // and the plain functions that build the menu and run its commands.
-class CShlContextMenu final : public IShellExtInit, public IContextMenu {
+class CShlContextMenu final : public CShellObject<CShlContextMenu, IShellExtInit, IContextMenu> {
 public:
-    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
-
     // IShellExtInit
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY progId) noexcept override;
 
@@ -26,9 +20,9 @@ public:
                                   UINT capacity) noexcept override;
 
 private:
+    friend CShellObject;
     CShlContextMenu();
-    ~CShlContextMenu();
+    ~CShlContextMenu() override;
 
-    ULONG RefCount = 1;
     ContextMenuState State;
 };

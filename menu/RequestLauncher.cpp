@@ -55,6 +55,26 @@ void WriteItem(CIniFile& request, size_t position, const SelectionItem& item, bo
                       item.Path.c_str());
 }
 
+// Creates the request file, lets fill add its entries, saves it and starts executable with
+// `<option> "<request>"`. Nothing is started when the file cannot be made.
+template <class Fill>
+HRESULT WriteRequestAndStart(const std::wstring& executable, const wchar_t* option, Fill fill) {
+    const std::wstring path = CreateRequestFile();
+    if (path.empty()) return E_FAIL;
+    CIniFile request;
+    request.Load(path.c_str());
+    fill(request);
+    request.Save();
+    return StartProgram(executable, QuotedFileParameter(option, path));
+}
+
+// What every action request says after its items: no wizard, the command, where to extract.
+void WriteAction(CIniFile& request, CommandCode code, const std::wstring& extractTo) {
+    request.SetInt(L"Archive", L"WizardType", 0);
+    request.SetInt(L"ContextMenu", L"RequestedActionCmd", static_cast<int32_t>(code));
+    request.SetString(L"ContextMenu", L"ExtractTo", extractTo.c_str());
+}
+
 // The last path component of a folder; a drive root ("C:") gives its letter.
 std::wstring FolderOwnName(const std::wstring& folder) {
     const size_t slash = folder.rfind(L'\\');
@@ -90,38 +110,34 @@ std::wstring NewArchiveName(const SelectionList& items, CommandCode code) {
 
 HRESULT LaunchWithRequest(const ContextMenuState& state, const std::wstring& executable, ItemFilter filter,
                           CommandCode code) {
-    const std::wstring path = CreateRequestFile();
-    if (path.empty()) return E_FAIL;
     const RequestStyle& style = StyleOf(code);
-
-    CIniFile request;
-    request.Load(path.c_str());
-    for (size_t position = 0; position < state.SelectionItems.size(); ++position) {
-        const SelectionItem& item = state.SelectionItems[position];
-        if (FilterAccepts(filter, item.Kind)) WriteItem(request, position, item, style.ItemsAsFiles);
-    }
-    if (style.ArchiveExtension)
-        request.SetString(L"ArchiveInfo", L"Name", NewArchiveName(state.SelectionItems, code).c_str());
-    request.SetInt(L"Archive", L"WizardType", 0);
-    request.SetInt(L"ContextMenu", L"RequestedActionCmd", static_cast<int32_t>(code));
-    request.SetString(L"ContextMenu", L"ExtractTo", state.SelectionFolder.c_str());
-    request.Save();
-
-    return StartProgram(executable, QuotedFileParameter(style.Option, path));
+    return WriteRequestAndStart(executable, style.Option, [&](CIniFile& request) {
+        for (size_t position = 0; position < state.SelectionItems.size(); ++position) {
+            const SelectionItem& item = state.SelectionItems[position];
+            if (FilterAccepts(filter, item.Kind)) WriteItem(request, position, item, style.ItemsAsFiles);
+        }
+        if (style.ArchiveExtension)
+            request.SetString(L"ArchiveInfo", L"Name", NewArchiveName(state.SelectionItems, code).c_str());
+        WriteAction(request, code, state.SelectionFolder);
+    });
 }
 
 HRESULT LaunchWizard(const ContextMenuState& state, int32_t wizardType) {
-    const std::wstring path = CreateRequestFile();
-    if (path.empty()) return E_FAIL;
+    return WriteRequestAndStart(state.Paths.WizardPath, L"-i", [&](CIniFile& request) {
+        for (size_t position = 0; position < state.SelectionItems.size(); ++position)
+            WriteItem(request, position, state.SelectionItems[position], false);
+        request.SetInt(L"Archive", L"WizardType", wizardType);
+    });
+}
 
-    CIniFile request;
-    request.Load(path.c_str());
-    for (size_t position = 0; position < state.SelectionItems.size(); ++position)
-        WriteItem(request, position, state.SelectionItems[position], false);
-    request.SetInt(L"Archive", L"WizardType", wizardType);
-    request.Save();
-
-    return StartProgram(state.Paths.WizardPath, QuotedFileParameter(L"-i", path));
+HRESULT LaunchDropRequest(const SelectionList& droppedItems, const std::wstring& dropTargetFolder,
+                          const std::wstring& batchToolPath, CommandCode actionCode) {
+    return WriteRequestAndStart(batchToolPath, L"-i", [&](CIniFile& request) {
+        // Only archives are ever dropped onto this menu: no folder test, no filter.
+        for (size_t position = 0; position < droppedItems.size(); ++position)
+            WriteItem(request, position, droppedItems[position], true);
+        WriteAction(request, actionCode, dropTargetFolder);
+    });
 }
 
 HRESULT LaunchScheduler(const ContextMenuState& state) {

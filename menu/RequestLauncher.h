@@ -29,6 +29,11 @@ HRESULT LaunchWizard(const ContextMenuState& state, int32_t wizardType);
 // `"<list>" -c`.
 HRESULT LaunchScheduler(const ContextMenuState& state);
 
+// The drop menu's request: every dropped item under "FilesToInclude" by position, extracted
+// to the drop target by the command-line tool beside the library. S_OK when it started.
+HRESULT LaunchDropRequest(const SelectionList& droppedItems, const std::wstring& dropTargetFolder,
+                          const std::wstring& batchToolPath, CommandCode actionCode);
+
 // Full path of the archive the create commands make beside the selection; empty for codes
 // other than 17, 18, 19 or an empty selection.
 std::wstring NewArchiveName(const SelectionList& items, CommandCode code);

@@ -50,6 +50,7 @@ CKrShellExtModule::~CKrShellExtModule() {
 LONG CKrShellExtModule::Lock() { return InterlockedIncrement(&LockCount); }
 LONG CKrShellExtModule::Unlock() { return InterlockedDecrement(&LockCount); }
 LONG CKrShellExtModule::GetLockCount() const { return LockCount; }
+UINT* CKrShellExtModule::LockCountForPages() noexcept { return reinterpret_cast<UINT*>(const_cast<LONG*>(&LockCount)); }
 
 bool CKrShellExtModule::IsInitialised() const noexcept {
     return Section.IsCreated() && CKrComModule::Instance().IsInitialised();

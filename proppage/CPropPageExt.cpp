@@ -1,49 +1,59 @@
 #include "proppage/CPropPageExt.h"
 
+#include <shellapi.h>
+#include <shlwapi.h>
+
 #include <new>
 
 #include "module/CKrShellExtModule.h"
+#include "module/IsolationAware.h"
+#include "proppage/ArchiveAssociation.h"
+#include "proppage/ArchivePage.h"
+#include "selection/ScopedGlobalLock.h"
+#include "selection/ScopedStgMedium.h"
+#include "support/RegistryValues.h"
 
-HRESULT CPropPageExt::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    CPropPageExt* object = new (std::nothrow) CPropPageExt();
-    if (!object) return E_OUTOFMEMORY;
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+namespace {
+constexpr UINT PathCapacity = 1024;
 }
 
-CPropPageExt::CPropPageExt() { CKrShellExtModule::Instance().Lock(); }
+STDMETHODIMP CPropPageExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
+    try {
+        if (!IsContextMenuEnabled() || !data) return E_INVALIDARG;
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        ScopedStgMedium medium;
+        if (FAILED(medium.GetFrom(data, &format))) return E_INVALIDARG;
+        ScopedGlobalLock lock(medium.Global());
+        if (!lock.Get()) return E_INVALIDARG;
 
-CPropPageExt::~CPropPageExt() { CKrShellExtModule::Instance().Unlock(); }
+        Path.clear();
+        const auto drop = static_cast<HDROP>(lock.Get());
+        if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return E_INVALIDARG;
+        // A longer path would arrive cut, naming some other file: no page for it.
+        if (DragQueryFileW(drop, 0, nullptr, 0) >= PathCapacity) return E_INVALIDARG;
+        wchar_t path[PathCapacity];
+        if (DragQueryFileW(drop, 0, path, PathCapacity) == 0) return E_INVALIDARG;
 
-STDMETHODIMP CPropPageExt::QueryInterface(REFIID riid, void** ppv) noexcept {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellExtInit)) {
-        *ppv = static_cast<IShellExtInit*>(this);
-    } else if (IsEqualIID(riid, IID_IShellPropSheetExt)) {
-        *ppv = static_cast<IShellPropSheetExt*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        // Not this handler's business: folders, and files the archiver does not own now.
+        if (PathIsDirectoryW(path) || !IsAssociatedWithArchiver(path)) return E_FAIL;
+        Path = path;
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
     }
-    AddRef();
+}
+
+// The shell calls this only after Initialize accepted a file. The sheet's refusal is no
+// failure of ours: the page is destroyed and S_OK returned all the same.
+STDMETHODIMP CPropPageExt::AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM shellParam) noexcept {
+    try {
+        if (!addPage) return S_OK;
+        const HPROPSHEETPAGE page = ArchivePage::Create(Path);
+        if (page && !addPage(page, shellParam)) IsolationAware::DestroyPropertySheetPage(page);
+    } catch (...) {
+        // No page, as when the sheet cannot make one.
+    }
     return S_OK;
 }
-
-STDMETHODIMP_(ULONG) CPropPageExt::AddRef() noexcept { return ++RefCount; }
-
-STDMETHODIMP_(ULONG) CPropPageExt::Release() noexcept {
-    const ULONG count = --RefCount;
-    if (count == 0) delete this;
-    return count;
-}
-
-// Not wired up yet: Initialize refuses every file, so the shell never asks for a page.
-STDMETHODIMP CPropPageExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject*, HKEY) noexcept { return E_INVALIDARG; }
-
-STDMETHODIMP CPropPageExt::AddPages(LPFNSVADDPROPSHEETPAGE, LPARAM) noexcept { return S_OK; }
 
 STDMETHODIMP CPropPageExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) noexcept { return E_NOTIMPL; }

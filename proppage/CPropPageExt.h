@@ -2,16 +2,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
+#include "module/CShellObject.h"
+
 // The property-sheet handler: one page for an archive the archiver owns.
-class CPropPageExt final : public IShellExtInit, public IShellPropSheetExt {
+class CPropPageExt final : public CShellObject<CPropPageExt, IShellExtInit, IShellPropSheetExt> {
 public:
-    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) noexcept;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
-
     // IShellExtInit
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY progId) noexcept override;
 
@@ -20,8 +17,9 @@ public:
     STDMETHODIMP ReplacePage(EXPPS pageId, LPFNSVADDPROPSHEETPAGE replaceWith, LPARAM shellParam) noexcept override;
 
 private:
-    CPropPageExt();
-    ~CPropPageExt();
+    friend CShellObject;
+    CPropPageExt() = default;
+    ~CPropPageExt() override = default;
 
-    ULONG RefCount = 1;
+    std::wstring Path;  // the one selected archive; empty until Initialize accepts it
 };

@@ -9,7 +9,7 @@ win() { echo "Z:$1" | sed 's|/|\\|g'; }   # Unix path -> the same file seen from
 demo="$build/demo"
 samples="$demo/Samples"
 rm -rf "$demo"
-mkdir -p "$samples/Docs" "$samples/Photos 2026" "$demo/requests"
+mkdir -p "$samples/Docs" "$samples/Photos 2026" "$samples/Unpacked" "$demo/requests"
 for f in a.zip b.rar c.tgz d.kesx backup.tar.gz report.doc Docs/notes.txt "Photos 2026/beach.jpg"; do
     : > "$samples/$f"
 done
@@ -19,6 +19,8 @@ $wine regsvr32 /s "$(win "$build/KrShellExtEN.dll")"
 reg add 'HKCU\Software\Tamber Soft\Kestrel' /v EnableContextMenu /t REG_DWORD /d 1 /f
 reg add 'HKCU\Software\Tamber Soft\Kestrel' /v TempFolder /t REG_SZ /d "$(win "$demo/requests")" /f
 reg delete 'HKCU\Software\Tamber Soft\Kestrel\ContextMenu' /f 2>/dev/null || true
+# The archiver owns ".kesx" (the property page reads this association, never writes it).
+reg add 'HKCR\.kesx' /ve /t REG_SZ /d Kestrel.Archive.Open.Kesx /f
 # The stand-in archiver programs play the installed archiver.
 reg add 'HKLM\Software\Wow6432Node\Tamber Soft\Kestrel' /v InstallLocation /t REG_SZ /d "$(win "$build/archiver")\\" /f
 
@@ -43,5 +45,11 @@ krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" --screenshot "$wdemo\\menu-a.zi
 krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" "$wsamples\\d.kesx" --invoke "Extract All Here"
 # The command just chosen is now offered directly on Explorer's menu too.
 krhost menu "$wsamples\\b.rar"
+# Right-dragging archives onto a folder: the Batch.exe beside the library does the extracting.
+krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\c.tgz" --invoke "Extract All Here"
+# A non-archive among the dropped items: the handler adds nothing.
+krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\report.doc"
+# The Properties dialog of an archive: the page names the file and lists its format's abilities.
+krhost props "$wsamples\\d.kesx" --screenshot "$wdemo\\props-d.kesx.png"
 echo
-echo "Screenshots: $demo/menu-a.zip.png $demo/menu-a.zip-Docs.png"
+echo "Screenshots: $demo/menu-a.zip.png $demo/menu-a.zip-Docs.png $demo/props-d.kesx.png"

@@ -10,7 +10,8 @@ namespace {
 constexpr UINT NameCapacity = 1024;
 }
 
-HRESULT ReadSelection(IDataObject* data, SelectionList& items) {
+HRESULT ReadDropList(IDataObject* data, SelectionList& items, UINT& listed) {
+    listed = 0;
     if (!data) return E_INVALIDARG;
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     ScopedStgMedium medium;
@@ -20,14 +21,17 @@ HRESULT ReadSelection(IDataObject* data, SelectionList& items) {
 
     items.clear();
     const auto drop = static_cast<HDROP>(lock.Get());
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    bool anyRead = false;
-    for (UINT i = 0; i < count; ++i) {
+    listed = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < listed; ++i) {
         wchar_t name[NameCapacity];
-        // Longer names arrive cut to 1,023 characters; a name that cannot be fetched is skipped.
         if (DragQueryFileW(drop, i, name, NameCapacity) == 0) continue;
         items.push_back(ClassifyPath(name));
-        anyRead = true;
     }
-    return anyRead ? S_OK : E_INVALIDARG;
+    return S_OK;
+}
+
+HRESULT ReadSelection(IDataObject* data, SelectionList& items) {
+    UINT listed = 0;
+    const HRESULT hr = ReadDropList(data, items, listed);
+    return SUCCEEDED(hr) && !items.empty() ? S_OK : E_INVALIDARG;
 }

@@ -76,12 +76,6 @@ std::string EncodeText(const std::wstring& text) {
     return bytes;
 }
 
-IniEntry* FindLastEntry(IniSection& section, std::wstring_view key) {
-    auto found = std::find_if(section.Entries.rbegin(), section.Entries.rend(),
-                              [key](const IniEntry& entry) { return entry.Key == key; });
-    return found == section.Entries.rend() ? nullptr : &*found;
-}
-
 const wchar_t* OrEmpty(const wchar_t* text) { return text ? text : L""; }
 
 }  // namespace
@@ -127,7 +121,7 @@ void CIniFile::ParseLine(std::wstring_view line, IniSection*& current) {
     if (equals == std::wstring_view::npos || !current) return;
     std::wstring_view value = line.substr(equals + 1);
     if (!value.empty() && value.back() == L'\n') value.remove_suffix(1);
-    current->Entries.push_back({std::wstring(line.substr(0, equals)), std::wstring(value)});
+    current->Append(std::wstring(line.substr(0, equals)), std::wstring(value));
 }
 
 void CIniFile::Save() {
@@ -154,10 +148,10 @@ IniSection& CIniFile::GetSection(const wchar_t* name) {
 
 bool CIniFile::SetString(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
     IniSection& target = GetSection(section);
-    if (IniEntry* entry = FindLastEntry(target, OrEmpty(key)))
+    if (IniEntry* entry = target.FindLast(OrEmpty(key)))
         entry->Value = OrEmpty(value);
     else
-        target.Entries.push_back({OrEmpty(key), OrEmpty(value)});
+        target.Append(OrEmpty(key), OrEmpty(value));
     Modified = true;
     return true;
 }
@@ -167,7 +161,7 @@ bool CIniFile::SetInt(const wchar_t* section, const wchar_t* key, int32_t value)
 }
 
 bool CIniFile::GetString(const wchar_t* section, const wchar_t* key, wchar_t* out, size_t capacity) {
-    const IniEntry* entry = FindLastEntry(GetSection(section), OrEmpty(key));
+    const IniEntry* entry = GetSection(section).FindLast(OrEmpty(key));
     if (!entry || !out || entry->Value.size() >= capacity) return false;
     std::copy(entry->Value.begin(), entry->Value.end(), out);
     out[entry->Value.size()] = L'\0';

@@ -27,24 +27,6 @@ namespace {
 
 namespace Reg = RegistryValues;
 
-// A request's text. Only a file of UTF-16LE units behind the mark FF FE decodes; anything else
-// reads as a marker text that matches nothing, so comparing texts compares the bytes exactly.
-std::wstring RequestText(const std::string& bytes) {
-    if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0 || bytes.size() % 2 != 0)
-        return L"<not UTF-16LE with mark>";
-    std::wstring text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                            (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    return text;
-}
-
-std::wstring CrLfLines(std::initializer_list<std::wstring> lines) {
-    std::wstring text;
-    for (const std::wstring& line : lines) text += line + L"\r\n";
-    return text;
-}
-
 std::wstring Upper(std::wstring text) {
     CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;

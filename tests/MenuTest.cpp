@@ -506,27 +506,3 @@ TEST(MenuText, CutsAnOverlongName) {
     const std::wstring cut = MenuText(149, split, L".kesx").Get();
     EXPECT_EQ(cut, L"Create " + std::wstring(1010, L'n') + L".kesx");
 }
-
-TEST(StringTable, EveryIdFrom100To221Loads) {
-    for (UINT id = 100; id <= 221; ++id) EXPECT_FALSE(LoadText(id).empty()) << "string " << id;
-    EXPECT_TRUE(LoadText(99).empty());
-    EXPECT_TRUE(LoadText(222).empty());
-}
-
-// Texts whose exact characters are easy to lose: blanks, format fields, punctuation.
-TEST(StringTable, KeepsExactTexts) {
-    const struct {
-        UINT Id;
-        const wchar_t* Text;
-    } cases[] = {
-        {213, L"Schedule archive creation for selected content. "},
-        {152, L"File: %s"},
-        {200, L"Compute MD5 | SHA-1..."},
-        {119, L"Start Kestrel's Create New Archive wizard"},
-        {146, L"Create and Burn CD/DVD..."},
-        {197, L"The SCO compressed file fomrat capabilities:"},
-        {149, L"Create"},
-        {151, L"Kestrel"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(LoadText(c.Id), c.Text) << "string " << c.Id;
-}

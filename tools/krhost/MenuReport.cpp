@@ -19,11 +19,11 @@ std::wstring MenuReport::HelpText(UINT offset) const {
     return L"\"" + std::wstring(text) + L"\"";
 }
 
-void MenuReport::PrintNodes(const std::vector<MenuNode>& nodes, const std::wstring& indent, bool inDroplets) const {
+void MenuReport::PrintNodes(const std::vector<MenuItemSnapshot>& nodes, const std::wstring& indent, bool inDroplets) const {
     for (size_t i = 0; i < nodes.size(); ++i) {
-        const MenuNode& node = nodes[i];
+        const MenuItemSnapshot& node = nodes[i];
         const bool last = i + 1 == nodes.size();
-        std::wstring label = node.Separator ? L"────────────" : node.Text + (node.Submenu ? L" ▸" : L"");
+        std::wstring label = node.Separator ? L"────────────" : node.Text + (node.HasSubmenu ? L" ▸" : L"");
         std::wstring line = indent + (last ? L"└─ " : L"├─ ") + label;
         const bool ours = node.Id >= IdFirst && node.Id < IdFirst + 0x8000;
         if (ours) {
@@ -34,14 +34,14 @@ void MenuReport::PrintNodes(const std::vector<MenuNode>& nodes, const std::wstri
             line += L"   (the shell's own entry)";
         }
         Console::Out(line + L"\n");
-        if (node.Submenu) {
+        if (node.HasSubmenu) {
             const bool droplets = inDroplets || Labels.CodeOf(node, false) == std::to_wstring(33);
-            PrintNodes(node.Children, indent + (last ? L"   " : L"│  "), droplets);
+            PrintNodes(node.Submenu, indent + (last ? L"   " : L"│  "), droplets);
         }
     }
 }
 
-void MenuReport::Print(const std::vector<MenuNode>& shellMenu) const {
+void MenuReport::Print(const std::vector<MenuItemSnapshot>& shellMenu) const {
     Console::Out(L"Explorer's menu\n");
     PrintNodes(shellMenu, L"", false);
 }

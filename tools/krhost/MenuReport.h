@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "EntryLabels.h"
-#include "MenuTree.h"
+#include "shellkit/MenuSnapshot.h"
 
 // Prints a handler's menu as a tree: text, image, identifier offset, command code, help text.
 class MenuReport {
@@ -14,10 +14,10 @@ public:
     MenuReport(IContextMenu* handler, const EntryLabels& labels, UINT idFirst)
         : Handler(handler), Labels(labels), IdFirst(idFirst) {}
 
-    void Print(const std::vector<MenuNode>& shellMenu) const;
+    void Print(const std::vector<MenuItemSnapshot>& shellMenu) const;
 
 private:
-    void PrintNodes(const std::vector<MenuNode>& nodes, const std::wstring& indent, bool inDroplets) const;
+    void PrintNodes(const std::vector<MenuItemSnapshot>& nodes, const std::wstring& indent, bool inDroplets) const;
     std::wstring HelpText(UINT offset) const;
 
     IContextMenu* Handler;

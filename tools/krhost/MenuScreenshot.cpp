@@ -88,22 +88,22 @@ void Drive(Plan* plan) {
 
 }  // namespace
 
-bool MenuScreenshot::Capture(HMENU menu, const std::vector<MenuNode>& tree, UINT kestrelId, const std::wstring& pngPath) {
+bool MenuScreenshot::Capture(HMENU menu, const std::vector<MenuItemSnapshot>& tree, UINT kestrelId, const std::wstring& pngPath) {
     Plan plan;
     plan.PngPath = pngPath;
     // Down to "Kestrel" (separators are skipped by the keyboard), open it, then open
     // its last entry ("Kestrel Tools") with Up (wraps to the end) and Right.
-    const MenuNode* kestrel = nullptr;
-    for (const MenuNode& node : tree) {
+    const MenuItemSnapshot* kestrel = nullptr;
+    for (const MenuItemSnapshot& node : tree) {
         if (!node.Separator) plan.Keys.push_back(VK_DOWN);
-        if (node.Id == kestrelId && node.Submenu) {
+        if (node.Id == kestrelId && node.HasSubmenu) {
             kestrel = &node;
             break;
         }
     }
     if (!kestrel) return false;
     plan.Keys.push_back(VK_RIGHT);
-    if (!kestrel->Children.empty() && kestrel->Children.back().Submenu) {
+    if (!kestrel->Submenu.empty() && kestrel->Submenu.back().HasSubmenu) {
         plan.Keys.push_back(VK_UP);
         plan.Keys.push_back(VK_RIGHT);
     }

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "MenuTree.h"
+#include "shellkit/MenuSnapshot.h"
 
 // Shows a menu as Explorer would (TrackPopupMenu), opens the "Kestrel" submenu and the
 // last submenu inside it with the keyboard, and saves the open menus to a PNG file.
 class MenuScreenshot {
 public:
-    static bool Capture(HMENU menu, const std::vector<MenuNode>& tree, UINT kestrelId, const std::wstring& pngPath);
+    static bool Capture(HMENU menu, const std::vector<MenuItemSnapshot>& tree, UINT kestrelId, const std::wstring& pngPath);
 };

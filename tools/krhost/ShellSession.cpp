@@ -1,6 +1,6 @@
 #include "ShellSession.h"
 
-#include "HDropDataObject.h"
+#include "shellkit/HDropDataObject.h"
 
 ShellSession::~ShellSession() {
     if (Init) Init->Release();
@@ -13,11 +13,10 @@ HRESULT ShellSession::Start(const HandlerRegistry::Handler& handler, const std::
     HRESULT hr = CoCreateInstance(handler.Clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
                                   reinterpret_cast<void**>(&init));
     if (FAILED(hr)) return hr;
-    IDataObject* data = HDropDataObject::Create(paths);
+    auto data = MakeHDropDataObject(paths);
     PIDLIST_ABSOLUTE folderId = folder.empty() ? nullptr : ILCreateFromPathW(folder.c_str());
-    *initResult = data ? init->Initialize(folderId, data, nullptr) : E_OUTOFMEMORY;
+    *initResult = data ? init->Initialize(folderId, data.Get(), nullptr) : E_OUTOFMEMORY;
     if (folderId) ILFree(folderId);
-    if (data) data->Release();
     *session = new ShellSession(handler, init);
     return S_OK;
 }

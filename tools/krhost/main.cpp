@@ -13,12 +13,13 @@
 #include "Console.h"
 #include "EntryLabels.h"
 #include "HandlerRegistry.h"
-#include "LaunchRecords.h"
+#include "LaunchReport.h"
 #include "MenuReport.h"
 #include "MenuScreenshot.h"
-#include "MenuTree.h"
 #include "PropertyReport.h"
 #include "ShellSession.h"
+#include "shellkit/MenuSnapshot.h"
+#include "shellkit/StandinRecords.h"
 
 namespace {
 
@@ -120,6 +121,15 @@ HMENU ShellMenu(bool drop, UINT* indexMenu) {
     return menu;
 }
 
+// First command entry (depth first, in screen order) whose text is exactly `text`.
+const MenuItemSnapshot* FindByText(const std::vector<MenuItemSnapshot>& items, const std::wstring& text) {
+    for (const MenuItemSnapshot& item : items) {
+        if (!item.Separator && !item.HasSubmenu && item.Text == text) return &item;
+        if (const MenuItemSnapshot* found = FindByText(item.Submenu, text)) return found;
+    }
+    return nullptr;
+}
+
 HMODULE LibraryOf(const CLSID& clsid) {
     wchar_t key[128] = L"CLSID\\";
     StringFromGUID2(clsid, key + 6, 64);
@@ -168,7 +178,7 @@ int RunMenu(const Options& options, bool drop) {
         hr = menuHandler->QueryContextMenu(menu, indexMenu, IdFirst, IdLast, drop ? CMF_NORMAL : CMF_NORMAL | CMF_CANRENAME);
         Console::Out(L"QueryContextMenu returned " + Hex(hr) + L" (" + std::to_wstring(HRESULT_CODE(hr)) +
                      L" identifiers used)\n\n");
-        const std::vector<MenuNode> tree = MenuTree::Read(menu);
+        const std::vector<MenuItemSnapshot> tree = SnapshotMenu(menu);
         EntryLabels labels(LibraryOf(handler.Clsid));
         MenuReport(menuHandler, labels, IdFirst).Print(tree);
 
@@ -181,11 +191,11 @@ int RunMenu(const Options& options, bool drop) {
             }
         }
         if (!options.Invoke.empty()) {
-            const MenuNode* chosen = MenuTree::FindByText(tree, options.Invoke);
+            const MenuItemSnapshot* chosen = FindByText(tree, options.Invoke);
             if (!chosen || chosen->Id < IdFirst || chosen->Id > IdLast) {
                 status = Fail(L"no entry with the text \"" + options.Invoke + L"\" in this menu");
             } else {
-                LaunchRecords records;
+                StandinRecords records;
                 CMINVOKECOMMANDINFO invoke{};
                 invoke.cbSize = sizeof(invoke);
                 invoke.lpVerb = MAKEINTRESOURCEA(chosen->Id - IdFirst);
@@ -193,7 +203,7 @@ int RunMenu(const Options& options, bool drop) {
                 hr = menuHandler->InvokeCommand(&invoke);
                 Console::Out(L"\nInvokeCommand(\"" + options.Invoke + L"\", offset " + std::to_wstring(chosen->Id - IdFirst) +
                              L") returned " + Hex(hr) + L"\n");
-                records.PrintWhenDone(SUCCEEDED(hr) ? 10000 : 1000);
+                LaunchReport::Print(records.WaitFor(1, SUCCEEDED(hr) ? 10000 : 1000));
             }
         }
         DestroyMenu(menu);

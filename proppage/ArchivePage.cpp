@@ -1,0 +1,117 @@
+#include "proppage/ArchivePage.h"
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+
+#include "module/CKrShellExtModule.h"
+#include "module/IsolationAware.h"
+#include "proppage/CapabilityCatalogue.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr UINT TitleId = 103;     // the tab's title
+constexpr UINT FileLineId = 152;  // "File: %s"
+constexpr int StringCapacity = 256;
+constexpr size_t PathCapacity = 1024;
+
+static_assert(sizeof(PROPSHEETPAGEW) == 96, "the descriptor must carry the activation context handle");
+
+std::wstring_view FileNameOf(std::wstring_view path) {
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
+// The format's "%s" is replaced by the name as it is: no other '%' in the name or in a
+// translation is interpreted.
+std::wstring FileLine(std::wstring_view name) {
+    wchar_t format[StringCapacity] = {};
+    LoadStringW(ModuleInstance(), FileLineId, format, StringCapacity);
+    std::wstring line = format;
+    if (const size_t slot = line.find(L"%s"); slot != std::wstring::npos) line.replace(slot, 2, name);
+    return line;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void Place(HWND window, int x, int y, int width, int height) {
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER);
+}
+
+void FillPage(HWND page, const wchar_t* pathCopy) {
+    wchar_t path[PathCapacity] = {};
+    if (pathCopy) std::wstring_view(pathCopy).substr(0, PathCapacity - 1).copy(path, PathCapacity - 1);
+
+    // The page takes the sheet's width; the list gets what the file line leaves.
+    const SIZE sheet = ClientSize(GetParent(page));
+    const HWND fileLine = GetDlgItem(page, IDC_PAGE_FILE_LINE);
+    const HWND list = GetDlgItem(page, IDC_PAGE_CAPABILITIES);
+    const int h = ClientSize(fileLine).cy;
+    Place(fileLine, 12, 12, sheet.cx - 24, h);
+    Place(page, 0, 0, sheet.cx - 40, sheet.cy - h - 108);
+    Place(list, 12, h + 16, sheet.cx - 44, sheet.cy - h - 118);
+
+    SetWindowTextW(fileLine, FileLine(FileNameOf(path)).c_str());
+    FillCapabilityList(list, path);
+}
+
+}  // namespace
+
+namespace ArchivePage {
+
+HPROPSHEETPAGE Create(const std::wstring& path) {
+    wchar_t title[StringCapacity] = {};
+    LoadStringW(ModuleInstance(), TitleId, title, StringCapacity);
+    auto copy = std::make_unique<wchar_t[]>(path.size() + 1);
+    std::copy(path.begin(), path.end(), copy.get());
+
+    CKrShellExtModule& module = CKrShellExtModule::Instance();
+    PROPSHEETPAGEW descriptor{};
+    descriptor.dwSize = sizeof(descriptor);
+    descriptor.dwFlags = PSP_USEICONID | PSP_USETITLE | PSP_USEREFPARENT | PSP_USECALLBACK;
+    descriptor.hInstance = ModuleInstance();
+    descriptor.pszTemplate = MAKEINTRESOURCEW(IDD_ARCHIVE_PAGE);
+    descriptor.pszIcon = MAKEINTRESOURCEW(IDI_ARCHIVE_PAGE);
+    descriptor.pszTitle = title;
+    descriptor.pfnDlgProc = DialogProc;
+    descriptor.lParam = reinterpret_cast<LPARAM>(copy.get());
+    descriptor.pfnCallback = Callback;
+    descriptor.pcRefParent = module.LockCountForPages();
+
+    // The sheet raises the count through pcRefParent, but not every comctl32 does (Wine's
+    // ignores it): the page holds a lock of its own too, given back by its release callback.
+    module.Lock();
+    const HPROPSHEETPAGE page = IsolationAware::CreatePropertySheetPageW(&descriptor);
+    if (!page) {
+        module.Unlock();
+        return nullptr;
+    }
+    copy.release();  // the page's from now on
+    return page;
+}
+
+INT_PTR CALLBACK DialogProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG || !lParam) return FALSE;
+    try {
+        FillPage(page, reinterpret_cast<const wchar_t*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam));
+    } catch (...) {
+        // An empty page is all that is left to show.
+    }
+    return FALSE;  // no focus set
+}
+
+UINT CALLBACK Callback(HWND, UINT message, LPPROPSHEETPAGEW page) {
+    if (message == PSPCB_RELEASE && page && page->lParam) {
+        const std::unique_ptr<wchar_t[]> copy(reinterpret_cast<wchar_t*>(page->lParam));
+        page->lParam = 0;
+        CKrShellExtModule::Instance().Unlock();
+    }
+    return 1;
+}
+
+}  // namespace ArchivePage

@@ -1,0 +1,186 @@
+// The right-drag menu as Explorer drives it: the real handler, a real drop-target ID list and
+// CF_HDROP list, the menu read back, and what the Batch.exe beside the library was handed.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dropmenu/CShlDropMenu.h"
+#include "fixtures/HDropDataObject.h"
+#include "fixtures/MenuSnapshot.h"
+#include "fixtures/RegistrySandbox.h"
+#include "fixtures/StandinRecords.h"
+#include "fixtures/TempTree.h"
+#include "module/CKrShellExtModule.h"
+#include "support/RegistryValues.h"
+
+namespace {
+
+namespace Reg = RegistryValues;
+using Microsoft::WRL::ComPtr;
+using Pidl = std::unique_ptr<ITEMIDLIST, decltype(&ILFree)>;
+
+constexpr UINT FirstId = 200;
+
+Pidl PidlOf(const std::wstring& path) { return Pidl(ILCreateFromPathW(path.c_str()), ILFree); }
+
+// One line per item ("Text #offset [image]"), submenus indented; the shell's items by text only.
+std::wstring Render(const std::vector<MenuItemSnapshot>& items, int depth = 0) {
+    std::wstring tree;
+    for (const MenuItemSnapshot& item : items) {
+        tree += std::wstring(2 * depth, L' ') + item.Text;
+        if (item.Id >= FirstId) tree += L" #" + std::to_wstring(item.Id - FirstId);
+        if (item.Image) tree += L" [" + std::to_wstring(BitmapResourceOf(item.Image, ModuleInstance(), {205})) + L"]";
+        tree += L"\n" + Render(item.Submenu, depth + 1);
+    }
+    return tree;
+}
+
+// A right-drag: the handler made through its class, initialised, offered Explorer's drop menu.
+struct ShellDrop {
+    ShellDrop(PCIDLIST_ABSOLUTE target, std::vector<std::wstring> paths, HDropMode mode = HDropMode::Serve)
+        : Data(HDropDataObject::Create(std::move(paths), mode)) {
+        AppendMenuW(Shell, MF_STRING, 1, L"Copy here");
+        AppendMenuW(Shell, MF_STRING, 2, L"Cancel");
+        ComPtr<IShellExtInit> init;
+        if (FAILED(CShlDropMenu::CreateInstance(nullptr, IID_PPV_ARGS(&init)))) return;
+        init.As(&Menu);
+        InitializeResult = init->Initialize(target, Data.Get(), nullptr);
+    }
+    ~ShellDrop() { DestroyMenu(Shell); }
+    HRESULT Query(UINT flags = CMF_NORMAL, UINT last = 0x7FFF) {
+        return Menu->QueryContextMenu(Shell, 1, FirstId, last, flags);
+    }
+    HRESULT Invoke(UINT_PTR verb) {
+        CMINVOKECOMMANDINFO info{};
+        info.cbSize = sizeof(info);
+        info.lpVerb = reinterpret_cast<LPCSTR>(verb);
+        return Menu->InvokeCommand(&info);
+    }
+
+    ComPtr<HDropDataObject> Data;
+    ComPtr<IContextMenu> Menu;
+    HRESULT InitializeResult = E_FAIL;
+    HMENU Shell = CreatePopupMenu();
+};
+
+class DropMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
+        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
+        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
+        // The context menu's archiver, which the drop menu must not use.
+        RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
+                                     StandinRecords::ArchiverFolder());
+    }
+    void TearDown() override { CoUninitialize(); }
+
+    RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"},
+                             {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
+    TempTree Tree;
+    const std::wstring Requests = Tree.AddFolder(L"Requests");
+    const std::wstring Target = Tree.AddFolder(L"Drop Target");
+    const Pidl TargetId = PidlOf(Target);
+    const std::wstring Zip = Tree.AddFile(L"Data\\a.zip");
+    const std::wstring Kes = Tree.AddFile(L"Data\\Ärger 数据.kes");
+};
+
+TEST_F(DropMenuTest, InitializeRefusesWhatCannotHaveAMenu) {
+    PIDLIST_ABSOLUTE computer = nullptr;  // a drop target outside the file system
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+    const Pidl computerId(computer, ILFree);
+    const struct {
+        const char* Name;
+        DWORD Switch;
+        const ITEMIDLIST* Target;
+        std::vector<std::wstring> Paths;
+        HDropMode Mode;
+        HRESULT Expected;
+    } cases[] = {
+        {"switched on", 1, TargetId.get(), {Zip, Kes}, HDropMode::Serve, S_OK},
+        {"switched off", 0, TargetId.get(), {Zip}, HDropMode::Serve, E_INVALIDARG},
+        {"no file-system path", 1, computerId.get(), {Zip}, HDropMode::Serve, E_FAIL},
+        {"no file list", 1, TargetId.get(), {Zip}, HDropMode::FailGetData, E_INVALIDARG},
+        {"unlockable memory", 1, TargetId.get(), {Zip}, HDropMode::NullHandle, E_INVALIDARG},
+        // The list counts one empty name, which cannot be fetched: unlike the context menu, fine.
+        {"only an empty name", 1, TargetId.get(), {}, HDropMode::Serve, S_OK},
+    };
+    for (const auto& c : cases) {
+        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, c.Switch);
+        ShellDrop drop(c.Target, c.Paths, c.Mode);
+        EXPECT_EQ(drop.InitializeResult, c.Expected) << c.Name;
+        EXPECT_EQ(drop.Data->MediaReleased(), drop.Data->MediaServed()) << c.Name;
+    }
+}
+
+TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
+    const std::wstring image = HasBitmapResource(ModuleInstance(), 205) ? L" [205]" : L"";
+    const std::wstring shown = L"Copy here\nKestrel #2" + image +
+                               L"\n  Extract All Here #0\n  Extract All to Folder named after archive #1\nCancel\n";
+    const struct {
+        const char* Name;
+        std::vector<std::wstring> Paths;
+        UINT Flags;
+        UINT Last;
+        bool Shown;
+    } cases[] = {
+        {"two archives", {Zip, Kes}, CMF_NORMAL, 0x7FFF, true},
+        {"compound names", {Tree.AddFile(L"x.tar.gz"), Tree.AddFile(L"y.kes.hqx")}, CMF_EXPLORE, 0x7FFF, true},
+        {"three identifiers left", {Zip}, CMF_NORMAL, FirstId + 2, true},
+        {"a folder", {Zip, Tree.AddFolder(L"Sub")}, CMF_NORMAL, 0x7FFF, false},
+        {"a text file", {Tree.AddFile(L"notes.txt"), Zip}, CMF_NORMAL, 0x7FFF, false},
+        {"a path that is gone", {Zip, Tree.PathOf(L"gone.zip")}, CMF_NORMAL, 0x7FFF, false},
+        {"default entry only", {Zip}, CMF_DEFAULTONLY, 0x7FFF, false},
+        {"two identifiers left", {Zip}, CMF_NORMAL, FirstId + 1, false},
+    };
+    for (const auto& c : cases) {
+        ShellDrop drop(TargetId.get(), c.Paths);
+        ASSERT_EQ(drop.InitializeResult, S_OK) << c.Name;
+        EXPECT_EQ(drop.Query(c.Flags, c.Last), MAKE_HRESULT(SEVERITY_SUCCESS, 0, c.Shown ? 3 : 0)) << c.Name;
+        EXPECT_EQ(Render(SnapshotMenu(drop.Shell)), c.Shown ? shown : L"Copy here\nCancel\n") << c.Name;
+    }
+}
+
+TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
+    // The tests link the library's code, so "beside the library" is beside this program.
+    wchar_t self[MAX_PATH];
+    const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    const std::wstring batch = program.substr(0, program.rfind(L'\\')) + L"\\Batch.exe";
+    for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}}) {
+        StandinRecords records;
+        ShellDrop drop(TargetId.get(), {Zip, Kes});
+        drop.Query();  // a second build must not shift the offsets
+        ASSERT_EQ(drop.Query(), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+        EXPECT_EQ(drop.Invoke(offset), S_OK);
+
+        const std::vector<StandinRecord> started = records.WaitFor(1);
+        ASSERT_EQ(started.size(), 1u) << offset;
+        const StandinRecord& record = started.front();
+        EXPECT_EQ(record.CommandLine, L"\"" + batch + L"\" -i \"" + record.InputFile + L"\"");
+        EXPECT_EQ(record.InputFile.substr(0, Requests.size() + 4), Requests + L"\\KES");
+        EXPECT_EQ(RequestText(record.InputBytes),
+                  CrLfLines({L"[FilesToInclude]", L"0=" + Zip, L"1=" + Kes, L"[Archive]", L"WizardType=0",
+                             L"[ContextMenu]", L"RequestedActionCmd=" + std::wstring(code), L"ExtractTo=" + Target}));
+    }
+    // The remembered commands are the context menu's alone.
+    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, Reg::ContextMenuKey));
+}
+
+TEST_F(DropMenuTest, NoCommandNoStartButStillSuccess) {
+    ShellDrop drop(TargetId.get(), {Zip});
+    EXPECT_EQ(drop.Invoke(0), S_OK);  // before any menu was built
+    ASSERT_EQ(drop.Query(), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+    const char verb[] = "open";
+    for (UINT_PTR other : {UINT_PTR{2}, UINT_PTR{3}, UINT_PTR{0xFFFF}, reinterpret_cast<UINT_PTR>(verb)})
+        EXPECT_EQ(drop.Invoke(other), S_OK) << other;
+    EXPECT_EQ(drop.Menu->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
+    // Every launch writes its request before it starts anything.
+    EXPECT_TRUE(Tree.Find(L"Requests", L"*").empty());
+}
+
+}  // namespace

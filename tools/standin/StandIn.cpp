@@ -124,13 +124,16 @@ int Record() {
 
     // Several stand-ins may start at once: CREATE_NEW claims a number, a clash tries the next.
     for (unsigned number = NextNumber(folder), tries = 0; tries < 1000; ++number, ++tries) {
-        Handle copy(CreateFileW(Numbered(folder, number, L".input").c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!copy.Valid()) {
-            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
-            return 2;
+        {
+            // Closed before the record appears: a reader that sees the record can read the copy.
+            Handle copy(CreateFileW(Numbered(folder, number, L".input").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!copy.Valid()) {
+                if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+                return 2;
+            }
+            if (!WriteBytes(copy.Get(), bytes)) return 3;
         }
-        if (!WriteBytes(copy.Get(), bytes)) return 3;
 
         const std::wstring partial = Numbered(folder, number, L".partial");
         const std::wstring finished = Numbered(folder, number, L".record");

@@ -10,9 +10,12 @@
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"
 
-CShlContextMenu::CShlContextMenu() { State.Paths = InstallLocations::ForContextMenu(); }
+CShlContextMenu::CShlContextMenu() {
+    State.Paths = InstallLocations::ForContextMenu();
+    State.Images.LoadMenuImages();
+}
 
-CShlContextMenu::~CShlContextMenu() = default;
+CShlContextMenu::~CShlContextMenu() { State.Images.ReleaseMenuImages(); }
 
 STDMETHODIMP CShlContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
     try {

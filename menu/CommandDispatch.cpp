@@ -1,5 +1,6 @@
 #include "menu/CommandDispatch.h"
 
+#include "menu/MenuDroplets.h"
 #include "menu/RecentCommands.h"
 #include "menu/RequestLauncher.h"
 
@@ -68,7 +69,7 @@ HRESULT InvokeContextCommand(const ContextMenuState& state, CommandCode code) {
     RecentCommands::Record(code);
     for (const CommandAction& action : Actions)
         if (action.Code == code) return Run(state, action);
-    // Droplets (36 and above) are started by the droplet catalogue; separators, submenus
-    // and unused codes have no action.
+    if (code >= Cmd::FirstDroplet) return MenuDroplets::LaunchDroplet(state, code - Cmd::FirstDroplet);
+    // Separators, submenus and unused codes have no action.
     return S_OK;
 }

@@ -86,9 +86,8 @@ TEST_F(DropMenuTest, InitializeRefusesWhatCannotHaveAMenu) {
 }
 
 TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
-    const std::wstring image = HasBitmapResource(ModuleInstance(), 205) ? L" [205]" : L"";
-    const std::wstring shown = L"Open\nKestrel #2" + image +
-                               L"\n  Extract All Here #0\n  Extract All to Folder named after archive #1\nProperties\n";
+    const std::wstring shown =
+        L"Open\nKestrel #2 [205]\n  Extract All Here #0\n  Extract All to Folder named after archive #1\nProperties\n";
     const struct {
         const char* Name;
         std::vector<std::wstring> Paths;

@@ -9,8 +9,7 @@
 #include "module/IsolationAware.h"
 #include "proppage/ArchiveAssociation.h"
 #include "proppage/ArchivePage.h"
-#include "selection/ScopedGlobalLock.h"
-#include "selection/ScopedStgMedium.h"
+#include "selection/LockedDropList.h"
 #include "support/RegistryValues.h"
 
 namespace {
@@ -19,15 +18,12 @@ constexpr UINT PathCapacity = 1024;
 
 STDMETHODIMP CPropPageExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
     try {
-        if (!IsContextMenuEnabled() || !data) return E_INVALIDARG;
-        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        ScopedStgMedium medium;
-        if (FAILED(medium.GetFrom(data, &format))) return E_INVALIDARG;
-        ScopedGlobalLock lock(medium.Global());
-        if (!lock.Get()) return E_INVALIDARG;
+        if (!IsContextMenuEnabled()) return E_INVALIDARG;
+        const LockedDropList list(data);
+        const HDROP drop = list.Get();
+        if (!drop) return E_INVALIDARG;
 
         Path.clear();
-        const auto drop = static_cast<HDROP>(lock.Get());
         if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return E_INVALIDARG;
         // A longer path would arrive cut, naming some other file: no page for it.
         if (DragQueryFileW(drop, 0, nullptr, 0) >= PathCapacity) return E_INVALIDARG;

@@ -21,6 +21,14 @@ reg add 'HKCU\Software\Tamber Soft\Kestrel' /v TempFolder /t REG_SZ /d "$(win "$
 reg delete 'HKCU\Software\Tamber Soft\Kestrel\ContextMenu' /f 2>/dev/null || true
 # The archiver owns ".kesx" (the property page reads this association, never writes it).
 reg add 'HKCR\.kesx' /ve /t REG_SZ /d Kestrel.Archive.Open.Kesx /f
+# The user's droplet catalogue: two droplets, copies of the stand-in so their starts are shown.
+localappdata=$($wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')
+catalogue="$WINEPREFIX/drive_c/$(printf '%s' "${localappdata#?:\\}" | tr '\\' /)/Tamber Soft/DropSlots"
+mkdir -p "$samples/Droplets" "$catalogue"
+cp "$build/archiver/Batch.exe" "$samples/Droplets/Backup to USB.exe"
+cp "$build/archiver/Batch.exe" "$samples/Droplets/Mail to Office.exe"
+printf '[DropSlots]\r\n1=%s\r\n2=%s\r\n' "$(win "$samples/Droplets/Backup to USB.exe")" \
+    "$(win "$samples/Droplets/Mail to Office.exe")" | iconv -f UTF-8 -t UTF-16 > "$catalogue/DropSlots.ini"
 # The stand-in archiver programs play the installed archiver.
 reg add 'HKLM\Software\Wow6432Node\Tamber Soft\Kestrel' /v InstallLocation /t REG_SZ /d "$(win "$build/archiver")\\" /f
 
@@ -42,6 +50,8 @@ cd "$samples"
 krhost menu "$wsamples\\a.zip" --screenshot "$wdemo\\menu-a.zip.png"
 krhost menu "$wsamples\\report.doc"
 krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" --screenshot "$wdemo\\menu-a.zip-Docs.png"
+# A droplet runs on the selection: its program gets the selected paths.
+krhost menu "$wsamples\\report.doc" "$wsamples\\Docs" --invoke "Backup to USB"
 krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" "$wsamples\\d.kesx" --invoke "Extract All Here"
 # The command just chosen is now offered directly on Explorer's menu too.
 krhost menu "$wsamples\\b.rar"

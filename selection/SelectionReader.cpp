@@ -3,8 +3,7 @@
 #include <shellapi.h>
 
 #include "selection/ClassifyPath.h"
-#include "selection/ScopedGlobalLock.h"
-#include "selection/ScopedStgMedium.h"
+#include "selection/LockedDropList.h"
 
 namespace {
 constexpr UINT NameCapacity = 1024;
@@ -12,15 +11,11 @@ constexpr UINT NameCapacity = 1024;
 
 HRESULT ReadDropList(IDataObject* data, SelectionList& items, UINT& listed) {
     listed = 0;
-    if (!data) return E_INVALIDARG;
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    ScopedStgMedium medium;
-    if (FAILED(medium.GetFrom(data, &format))) return E_INVALIDARG;
-    ScopedGlobalLock lock(medium.Global());
-    if (!lock.Get()) return E_INVALIDARG;
+    const LockedDropList list(data);
+    const HDROP drop = list.Get();
+    if (!drop) return E_INVALIDARG;
 
     items.clear();
-    const auto drop = static_cast<HDROP>(lock.Get());
     listed = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < listed; ++i) {
         wchar_t name[NameCapacity];

@@ -90,7 +90,20 @@ TEST(Registry, CreateKeyPathCreatesEachLevelBelowTheFirst) {
     EXPECT_TRUE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, L"KrShellExtTestTop"));
 }
 
+// Backups are kept below this key while a sandbox lives; none may be left behind.
+DWORD SandboxBackups() {
+    DWORD count = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\KrShellExtSandbox", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr);
+        RegCloseKey(key);
+    }
+    return count;
+}
+
 TEST(RegistrySandbox, RestoresWhatItGuards) {
+    const DWORD backups = SandboxBackups();
     const std::wstring top = L"Software\\KrShellExtSandboxTest", kept = top + L"\\Kept";
     RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, top);
     ASSERT_TRUE(RegistrySandbox::WriteDword(HKEY_CURRENT_USER, kept, L"Value", 1));
@@ -111,7 +124,7 @@ TEST(RegistrySandbox, RestoresWhatItGuards) {
     RegGetValueW(HKEY_CURRENT_USER, (kept + L"\\Deep").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &textSize);
     EXPECT_STREQ(text, L"text");
     EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, top + L"\\New"));
-    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, L"Software\\KrShellExtSandbox"));
+    EXPECT_EQ(SandboxBackups(), backups);
     RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, top);
 }
 

@@ -26,7 +26,8 @@ std::wstring EntryLabels::CodeOf(const MenuItemSnapshot& item, bool inDropletsMe
         if (item.Text.ends_with(L".zip")) return std::to_wstring(Cmd::CreateZip);
         if (item.Text.ends_with(L".kesx")) return std::to_wstring(Cmd::CreateKesx);
     }
-    return L"droplet?";
+    // Only droplets carry texts that are not in the string table.
+    return L"droplet";
 }
 
 std::wstring EntryLabels::ImageOf(HBITMAP image) const {

@@ -28,7 +28,7 @@ void MenuReport::PrintNodes(const std::vector<MenuItemSnapshot>& nodes, const st
         const bool ours = node.Id >= IdFirst && node.Id < IdFirst + 0x8000;
         if (ours) {
             const UINT offset = node.Id - IdFirst;
-            line = Pad(line, TextColumn) + Pad(Labels.ImageOf(node.Image), 12) + Pad(L"offset " + std::to_wstring(offset), 10) +
+            line = Pad(line, TextColumn) + Pad(Labels.ImageOf(node.Image), 20) + Pad(L"offset " + std::to_wstring(offset), 10) +
                    Pad(L"code " + Labels.CodeOf(node, inDroplets), 9) + HelpText(offset);
         } else {
             line += L"   (the shell's own entry)";

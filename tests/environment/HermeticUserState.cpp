@@ -1,0 +1,38 @@
+// Linked into every test program (not through the fixtures library, whose unreferenced
+// objects the linker would drop).
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "fixtures/DropletCatalogueFolders.h"
+#include "fixtures/RegistrySandbox.h"
+#include "support/RegistryValues.h"
+
+namespace {
+
+// Every test program starts from a user with no droplets and no remembered commands,
+// whatever the machine's user has (after `make demo`, say): the droplet catalogue folders
+// point at empty temporary folders and the remembered commands are cleared. Both are put
+// back when the program ends.
+class HermeticUserState : public ::testing::Environment {
+public:
+    void SetUp() override {
+        Droplets.emplace();
+        Remembered.emplace(std::initializer_list<RegistrySandbox::Key>{
+            {HKEY_CURRENT_USER, RegistryValues::ContextMenuKey}});
+        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey);
+    }
+    void TearDown() override {
+        Remembered.reset();
+        Droplets.reset();
+    }
+
+private:
+    std::optional<DropletCatalogueFolders> Droplets;
+    std::optional<RegistrySandbox> Remembered;
+};
+
+[[maybe_unused]] ::testing::Environment* const Registered =
+    ::testing::AddGlobalTestEnvironment(new HermeticUserState);
+
+}  // namespace

@@ -116,7 +116,6 @@ class ContextMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);  // whatever an earlier menu left
     }
 
     RegistrySandbox Registry{{HKEY_CURRENT_USER, Reg::ProductKey}};

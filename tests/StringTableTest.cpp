@@ -97,7 +97,6 @@ void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::w
 
 TEST(StringTable, GermanMenuOfAZipAndCreateEntriesOfAFolder) {
     RegistrySandbox registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"}};
-    RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey);
     RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
     TempTree tree;
     const ThreadLanguage german(German);

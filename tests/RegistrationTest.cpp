@@ -1,16 +1,15 @@
-// Registration of the built library by Wine's regsvr32, read back from the real registry,
-// and the registration resources the library carries.
+// Registration of the built library by Wine's regsvr32 and by its exports, read back from the
+// real registry; the registrar on its own.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <oleauto.h>
 
-#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "fixtures/LoadedLibrary.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/RegistrySandbox.h"
 #include "module/CRegistrar.h"
@@ -29,29 +28,22 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-// ---- The tree registration writes below the classes root -------------------------------
+bool KeyExists(const std::wstring& path) { return RegistrySandbox::KeyExists(HKEY_CLASSES_ROOT, path); }
 
-struct ExpectedKey {
-    std::wstring Path;
-    std::optional<std::wstring> Default;
-    std::map<std::wstring, std::wstring> Named;
-};
+// Key path below the classes root -> value name ("" for the default) -> text, all in lower case
+// (the module path's case may differ).
+using KeyTree = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
 
-struct ClassRow {
-    const wchar_t* ShortName;
+struct NamedClass {
+    const wchar_t* Name;
     const CLSID& Clsid;
 };
-const ClassRow Classes[] = {
+const NamedClass Classes[] = {
     {L"PropPageExt", KrGuids::PropPageExt},
     {L"ShlContextMenu", KrGuids::ShlContextMenu},
     {L"ShlDropMenu", KrGuids::ShlDropMenu},
 };
-
-struct HandlerRow {
-    const wchar_t* Path;
-    const CLSID& Clsid;
-};
-const HandlerRow Handlers[] = {
+const NamedClass Handlers[] = {
     {L"*\\shellex\\PropertySheetHandlers\\Kestrel_Property_Sheet", KrGuids::PropPageExt},
     {L"*\\shellex\\ContextMenuHandlers\\KestrelContextMenuHandler", KrGuids::ShlContextMenu},
     {L"Directory\\shellex\\ContextMenuHandlers\\KestrelContextMenuHandler", KrGuids::ShlContextMenu},
@@ -60,142 +52,96 @@ const HandlerRow Handlers[] = {
     {L"Drive\\shellex\\DragDropHandlers\\KestrelDropMenuHandler", KrGuids::ShlDropMenu},
 };
 
-// Shared keys that registration writes into and never removes.
-const wchar_t* const KeptKeys[] = {
-    L"AppID",
-    L"CLSID",
-    L"*",
-    L"*\\shellex",
-    L"*\\shellex\\PropertySheetHandlers",
-    L"*\\shellex\\ContextMenuHandlers",
-    L"Directory",
-    L"Directory\\shellex",
-    L"Directory\\shellex\\ContextMenuHandlers",
-    L"Directory\\shellex\\DragDropHandlers",
-    L"Folder",
-    L"Folder\\shellex",
-    L"Folder\\shellex\\DragDropHandlers",
-    L"Drive",
-    L"Drive\\shellex",
-    L"Drive\\shellex\\DragDropHandlers",
-};
-
 // Every key the library owns, with its exact values.
-std::vector<ExpectedKey> ExpectedTree() {
+KeyTree ExpectedTree() {
     const std::wstring appId = Braced(KrGuids::AppId);
-    std::vector<ExpectedKey> keys = {
-        {L"AppID\\" + appId, L"KrShellExtEN", {}},
-        {L"AppID\\KrShellExtEN.DLL", std::nullopt, {{L"AppID", appId}}},
-    };
-    for (const HandlerRow& handler : Handlers) keys.push_back({handler.Path, Braced(handler.Clsid), {}});
-    for (const ClassRow& row : Classes) {
-        const std::wstring name = row.ShortName;
-        const std::wstring progId = L"KrShellExt." + name;
-        const std::wstring clsid = Braced(row.Clsid);
+    KeyTree tree = {{L"AppID\\" + appId, {{L"", L"KrShellExtEN"}}}, {L"AppID\\KrShellExtEN.DLL", {{L"AppID", appId}}}};
+    for (const NamedClass& handler : Handlers) tree[handler.Name] = {{L"", Braced(handler.Clsid)}};
+    for (const NamedClass& row : Classes) {
+        const std::wstring name = row.Name, progId = L"KrShellExt." + name, clsid = Braced(row.Clsid);
         const std::wstring classKey = L"CLSID\\" + clsid;
-        keys.push_back({progId + L".1", name + L" Class", {}});
-        keys.push_back({progId + L".1\\CLSID", clsid, {}});
-        keys.push_back({progId, name + L" Class", {}});
-        keys.push_back({progId + L"\\CLSID", clsid, {}});
-        keys.push_back({progId + L"\\CurVer", progId + L".1", {}});
-        keys.push_back({classKey, name + L" Class", {{L"AppID", appId}}});
-        keys.push_back({classKey + L"\\ProgID", progId + L".1", {}});
-        keys.push_back({classKey + L"\\VersionIndependentProgID", progId, {}});
-        keys.push_back({classKey + L"\\InprocServer32", LibraryPath(), {{L"ThreadingModel", L"Apartment"}}});
-        keys.push_back({classKey + L"\\TypeLib", Braced(KrGuids::TypeLibrary), {}});
+        tree[progId + L".1"] = {{L"", name + L" Class"}};
+        tree[progId + L".1\\CLSID"] = {{L"", clsid}};
+        tree[progId] = {{L"", name + L" Class"}};
+        tree[progId + L"\\CLSID"] = {{L"", clsid}};
+        tree[progId + L"\\CurVer"] = {{L"", progId + L".1"}};
+        tree[classKey] = {{L"", name + L" Class"}, {L"AppID", appId}};
+        tree[classKey + L"\\ProgID"] = {{L"", progId + L".1"}};
+        tree[classKey + L"\\VersionIndependentProgID"] = {{L"", progId}};
+        tree[classKey + L"\\InprocServer32"] = {{L"", LibraryPath()}, {L"ThreadingModel", L"Apartment"}};
+        tree[classKey + L"\\TypeLib"] = {{L"", Braced(KrGuids::TypeLibrary)}};
     }
-    return keys;
+    KeyTree lower;
+    for (const auto& [path, values] : tree)
+        for (const auto& [name, text] : values) lower[Lower(path)][Lower(name)] = Lower(text);
+    return lower;
 }
 
-bool KeyExists(const std::wstring& path) { return RegistrySandbox::KeyExists(HKEY_CLASSES_ROOT, path); }
-
-// Compares a key's values and subkey names with what the table says, case-insensitively
-// for names and the module path.
-void ExpectKey(const ExpectedKey& expected, const std::vector<ExpectedKey>& all) {
-    SCOPED_TRACE(testing::Message() << L"HKCR\\" << expected.Path);
+// Adds the key at path and everything below it to tree; every value must be text.
+void ReadTree(const std::wstring& path, KeyTree& tree) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, expected.Path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-
-    std::map<std::wstring, std::wstring> values;
-    wchar_t name[256];
-    wchar_t data[1024];
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key)) return;
+    auto& values = tree[Lower(path)];
+    std::vector<std::wstring> subkeys;
+    wchar_t name[256], data[1024];
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = ARRAYSIZE(name);
-        DWORD type = 0;
-        DWORD bytes = sizeof(data) - sizeof(wchar_t);
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        DWORD nameLength = ARRAYSIZE(name), type = 0, bytes = sizeof(data) - sizeof(wchar_t);
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes)) break;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << path << L"\\" << name;
         data[bytes / sizeof(wchar_t)] = L'\0';
         values[Lower(name)] = Lower(data);
     }
-    std::set<std::wstring> subkeys;
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name);
-        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.insert(Lower(name));
+        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr)) break;
+        subkeys.push_back(path + L"\\" + name);
     }
     RegCloseKey(key);
-
-    std::map<std::wstring, std::wstring> wanted;
-    if (expected.Default) wanted[L""] = Lower(*expected.Default);
-    for (const auto& [valueName, value] : expected.Named) wanted[Lower(valueName)] = Lower(value);
-    EXPECT_EQ(values, wanted);
-
-    std::set<std::wstring> wantedSubkeys;
-    const std::wstring prefix = Lower(expected.Path) + L"\\";
-    for (const ExpectedKey& other : all) {
-        const std::wstring path = Lower(other.Path);
-        if (path.starts_with(prefix) && path.find(L'\\', prefix.size()) == std::wstring::npos) {
-            wantedSubkeys.insert(path.substr(prefix.size()));
-        }
-    }
-    EXPECT_EQ(subkeys, wantedSubkeys);
+    for (const std::wstring& subkey : subkeys) ReadTree(subkey, tree);
 }
 
+// The registry below every key the library owns is exactly the table, key by key.
 void ExpectRegisteredTree() {
-    const std::vector<ExpectedKey> tree = ExpectedTree();
-    for (const ExpectedKey& key : tree) ExpectKey(key, tree);
+    const KeyTree expected = ExpectedTree();
+    KeyTree found;
+    for (const auto& [path, values] : expected)
+        if (const size_t cut = path.rfind(L'\\'); cut == std::wstring::npos || !expected.count(path.substr(0, cut)))
+            ReadTree(path, found);
+    for (const auto& [path, values] : expected) EXPECT_EQ(found[path], values) << L"HKCR\\" << path;
+    EXPECT_EQ(found.size(), expected.size()) << "keys the table does not name";
     // Script 102 exists but no class runs it.
-    EXPECT_FALSE(KeyExists(L"KrShellExt.CIconHandler"));
-    EXPECT_FALSE(KeyExists(L"KrShellExt.CIconHandler.1"));
-    EXPECT_FALSE(KeyExists(L"CLSID\\" + Braced(KrGuids::IconHandler)));
+    const std::wstring icon = L"KrShellExt.CIconHandler";
+    for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler)})
+        EXPECT_FALSE(KeyExists(path)) << path;
 }
 
+// Shared keys stay: AppID, CLSID and every parent of a handler entry.
 void ExpectUnregisteredTree() {
-    for (const ExpectedKey& key : ExpectedTree()) EXPECT_FALSE(KeyExists(key.Path)) << L"HKCR\\" << key.Path;
-    for (const wchar_t* kept : KeptKeys) EXPECT_TRUE(KeyExists(kept)) << kept;
+    for (const auto& [path, values] : ExpectedTree()) EXPECT_FALSE(KeyExists(path)) << L"HKCR\\" << path;
+    std::set<std::wstring> kept = {L"AppID", L"CLSID"};
+    for (const NamedClass& handler : Handlers)
+        for (std::wstring path = handler.Name; path.find(L'\\') != std::wstring::npos;)
+            kept.insert(path = path.substr(0, path.rfind(L'\\')));
+    EXPECT_EQ(kept.size(), 16u);
+    for (const std::wstring& path : kept) EXPECT_TRUE(KeyExists(path)) << path;
 }
 
-TEST(Registration, Regsvr32WritesTheTree) {
+TEST(Registration, Regsvr32WritesOneSetAndTakesOnlyItsOwnKeysAway) {
     RegisteredLibrary registered;
-    ASSERT_EQ(registered.ExitCode(), 0u);
+    ASSERT_EQ(registered.ExitCode, 0u);
     ExpectRegisteredTree();
-}
 
-TEST(Registration, RegisteringAgainLeavesOneSet) {
-    RegisteredLibrary registered;
-    ASSERT_EQ(registered.ExitCode(), 0u);
-    // Leftovers under keys that are rewritten from scratch go; values of the others are
-    // overwritten in place.
-    const std::wstring classKey = L"CLSID\\" + Braced(KrGuids::ShlDropMenu);
-    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, classKey + L"\\Leftover", nullptr, L"x"));
-    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, Handlers[1].Path, L"Leftover", L"x"));
-    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, L"KrShellExt.ShlDropMenu\\CurVer", nullptr, L"old"));
-
+    // Again: leftovers under keys rewritten from scratch go; values of the others are overwritten.
+    const std::wstring progId = L"KrShellExt.ShlDropMenu";
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, L"CLSID\\" + Braced(KrGuids::ShlDropMenu) + L"\\Leftover",
+                                             nullptr, L"x"));
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, Handlers[1].Name, L"Leftover", L"x"));
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, progId + L"\\CurVer", nullptr, L"old"));
     ASSERT_EQ(RunRegsvr32(L"", LibraryPath()), 0u);
     ExpectRegisteredTree();
-}
 
-TEST(Registration, UnregisteringRemovesOnlyTheLibrarysKeys) {
-    RegisteredLibrary registered;
-    ASSERT_EQ(registered.ExitCode(), 0u);
     // A key without marker that holds something else stays, with only that left in it.
-    const std::wstring progId = L"KrShellExt.ShlDropMenu";
     ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, progId + L"\\Foreign", nullptr, L"x"));
-
     ASSERT_EQ(RunRegsvr32(L"/u", LibraryPath()), 0u);
     EXPECT_TRUE(KeyExists(progId + L"\\Foreign"));
     EXPECT_FALSE(KeyExists(progId + L"\\CLSID"));
@@ -204,21 +150,16 @@ TEST(Registration, UnregisteringRemovesOnlyTheLibrarysKeys) {
     ExpectUnregisteredTree();
 }
 
-// The exports themselves, called in process: the caller's thread locale survives them.
-TEST(Registration, ExportsKeepTheCallersLocale) {
+// The exports called in process: the caller's thread locale survives them.
+using Exports = LoadedLibrary;
+TEST_F(Exports, KeepTheCallersLocale) {
     RegisteredLibrary registered;  // so the registry is put back as found afterwards
-    ASSERT_EQ(registered.ExitCode(), 0u);
-    HMODULE library = LoadLibraryW(LibraryPath().c_str());
-    ASSERT_NE(library, nullptr);
+    ASSERT_EQ(registered.ExitCode, 0u);
     using ServerExport = HRESULT(STDAPICALLTYPE*)();
-    auto registerServer = reinterpret_cast<ServerExport>(reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer")));
-    auto unregisterServer =
-        reinterpret_cast<ServerExport>(reinterpret_cast<void*>(GetProcAddress(library, "DllUnregisterServer")));
-    ASSERT_NE(registerServer, nullptr);
-    ASSERT_NE(unregisterServer, nullptr);
-
-    const LCID original = GetThreadLocale();
-    const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+    const auto registerServer = Export<ServerExport>("DllRegisterServer");
+    const auto unregisterServer = Export<ServerExport>("DllUnregisterServer");
+    ASSERT_TRUE(registerServer && unregisterServer);
+    const LCID original = GetThreadLocale(), german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
     SetThreadLocale(german);
     EXPECT_EQ(unregisterServer(), S_OK);
     EXPECT_EQ(GetThreadLocale(), german);
@@ -227,11 +168,9 @@ TEST(Registration, ExportsKeepTheCallersLocale) {
     EXPECT_EQ(GetThreadLocale(), german);
     ExpectRegisteredTree();
     SetThreadLocale(original);
-    FreeLibrary(library);
 }
 
-// ---- The registrar on its own, on a scratch key ----------------------------------------
-
+// A module path with quotes or percent signs is written unchanged.
 TEST(Registrar, QuotesAndReplacementsComeThroughUnchanged) {
     const std::wstring scratch = L"KrShellExtRegistrarTest";
     RegistrySandbox sandbox({{HKEY_CLASSES_ROOT, scratch}});
@@ -240,126 +179,13 @@ TEST(Registrar, QuotesAndReplacementsComeThroughUnchanged) {
     const wchar_t* script = L"HKCR { NoRemove KrShellExtRegistrarTest { 'It''s' = s '%path%' "
                             L"{ val 'Share' = s '100%%' } } }";
     ASSERT_EQ(registrar.RunScript(script, true), S_OK);
-    ExpectKey({scratch + L"\\It's", L"C:\\O'Brien\\%x%.dll", {{L"Share", L"100%"}}}, {});
-
+    KeyTree found;
+    ReadTree(scratch, found);
+    EXPECT_EQ(found, (KeyTree{{L"krshellextregistrartest", {}},
+                              {L"krshellextregistrartest\\it's", {{L"", L"c:\\o'brien\\%x%.dll"}, {L"share", L"100%"}}}}));
     ASSERT_EQ(registrar.RunScript(script, false), S_OK);
     EXPECT_FALSE(KeyExists(scratch + L"\\It's"));
     EXPECT_TRUE(KeyExists(scratch));
-}
-
-TEST(Registrar, MalformedScriptChangesNothing) {
-    const std::wstring scratch = L"KrShellExtRegistrarTest";
-    RegistrySandbox sandbox({{HKEY_CLASSES_ROOT, scratch}});
-    const wchar_t* scripts[] = {
-        L"HKCR { KrShellExtRegistrarTest { A = s '%UNKNOWN%' } }",
-        L"HKCR { KrShellExtRegistrarTest { A = s 'unterminated } }",
-        L"HKCR { KrShellExtRegistrarTest { A = s 'x' }",
-        L"HKCR { KrShellExtRegistrarTest { A = d '1' } }",
-        L"HKXX { KrShellExtRegistrarTest }",
-        L"HKCR { KrShellExtRegistrarTest { val } }",
-    };
-    for (const wchar_t* script : scripts) {
-        CRegistrar registrar;
-        EXPECT_TRUE(FAILED(registrar.RunScript(script, true))) << script;
-        EXPECT_FALSE(KeyExists(scratch)) << script;
-    }
-}
-
-// ---- Resources ------------------------------------------------------------------------
-
-class Resources : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Library = LoadLibraryExW(LibraryPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        ASSERT_NE(Library, nullptr);
-    }
-    void TearDown() override {
-        if (Library) FreeLibrary(Library);
-    }
-    std::optional<std::string> Bytes(const wchar_t* type, UINT id, LANGID language) const {
-        HRSRC resource = FindResourceExW(Library, type, MAKEINTRESOURCEW(id), language);
-        if (!resource) return std::nullopt;
-        const char* bytes = static_cast<const char*>(LockResource(LoadResource(Library, resource)));
-        return std::string(bytes, SizeofResource(Library, resource));
-    }
-    HMODULE Library = nullptr;
-};
-
-TEST_F(Resources, EveryScriptIsTheSameInAllFiveLanguages) {
-    const LANGID languages[] = {
-        MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-        MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),     MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT),
-        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
-    };
-    for (UINT id : {101u, 102u, 103u, 104u, 152u}) {
-        const std::optional<std::string> english = Bytes(L"REGISTRY", id, languages[1]);
-        ASSERT_TRUE(english.has_value()) << id;
-        EXPECT_NE(english->find("HKCR"), std::string::npos) << id;
-        for (LANGID language : languages) EXPECT_EQ(Bytes(L"REGISTRY", id, language), english) << id << " " << language;
-    }
-}
-
-TEST_F(Resources, ManifestAsksForTheCallersRights) {
-    const std::optional<std::string> manifest = Bytes(RT_MANIFEST, 2, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    ASSERT_TRUE(manifest.has_value());
-    EXPECT_NE(manifest->find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_EQ(manifest->find("Common-Controls"), std::string::npos);
-}
-
-TEST(TypeLibrary, DescribesTheThreeClasses) {
-    ITypeLib* library = nullptr;
-    ASSERT_EQ(LoadTypeLibEx(LibraryPath().c_str(), REGKIND_NONE, &library), S_OK);
-    TLIBATTR* attributes = nullptr;
-    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
-    EXPECT_TRUE(IsEqualGUID(attributes->guid, KrGuids::TypeLibrary));
-    EXPECT_EQ(attributes->wMajorVerNum, 1);
-    EXPECT_EQ(attributes->wMinorVerNum, 0);
-    library->ReleaseTLibAttr(attributes);
-
-    BSTR name = nullptr;
-    BSTR help = nullptr;
-    ASSERT_EQ(library->GetDocumentation(-1, &name, &help, nullptr, nullptr), S_OK);
-    EXPECT_STREQ(name, L"KrShellExtLib");
-    EXPECT_STREQ(help, L"KrShellExt 1.0 Type Library");
-    SysFreeString(name);
-    SysFreeString(help);
-
-    struct Coclass {
-        const CLSID& Clsid;
-        const wchar_t* Name;
-        const IID& Interface;
-        const wchar_t* InterfaceName;
-    };
-    const Coclass coclasses[] = {
-        {KrGuids::PropPageExt, L"PropPageExt", KrGuids::IPropPageExt, L"IPropPageExt"},
-        {KrGuids::ShlContextMenu, L"ShlContextMenu", KrGuids::IShlContextMenu, L"IShlContextMenu"},
-        {KrGuids::ShlDropMenu, L"ShlDropMenu", KrGuids::IShlDropMenu, L"IShlDropMenu"},
-    };
-    for (const Coclass& coclass : coclasses) {
-        ITypeInfo* info = nullptr;
-        ASSERT_EQ(library->GetTypeInfoOfGuid(coclass.Clsid, &info), S_OK) << coclass.Name;
-        ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
-        EXPECT_STREQ(name, coclass.Name);
-        SysFreeString(name);
-        TYPEATTR* type = nullptr;
-        ASSERT_EQ(info->GetTypeAttr(&type), S_OK);
-        EXPECT_EQ(type->typekind, TKIND_COCLASS);
-        info->ReleaseTypeAttr(type);
-
-        HREFTYPE reference = 0;
-        ITypeInfo* implemented = nullptr;
-        ASSERT_EQ(info->GetRefTypeOfImplType(0, &reference), S_OK);
-        ASSERT_EQ(info->GetRefTypeInfo(reference, &implemented), S_OK);
-        ASSERT_EQ(implemented->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
-        EXPECT_STREQ(name, coclass.InterfaceName);
-        SysFreeString(name);
-        ASSERT_EQ(implemented->GetTypeAttr(&type), S_OK);
-        EXPECT_TRUE(IsEqualGUID(type->guid, coclass.Interface));
-        implemented->ReleaseTypeAttr(type);
-        implemented->Release();
-        info->Release();
-    }
-    library->Release();
 }
 
 }  // namespace

@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "dropmenu/CShlDropMenu.h"
-#include "fixtures/HDropDataObject.h"
-#include "fixtures/MenuSnapshot.h"
 #include "fixtures/RegistrySandbox.h"
+#include "fixtures/ShellRightClick.h"
 #include "fixtures/StandinRecords.h"
 #include "fixtures/TempTree.h"
 #include "module/CKrShellExtModule.h"
@@ -20,12 +19,9 @@
 namespace {
 
 namespace Reg = RegistryValues;
-using Microsoft::WRL::ComPtr;
 using Pidl = std::unique_ptr<ITEMIDLIST, decltype(&ILFree)>;
-
-constexpr UINT FirstId = 200;
-
-Pidl PidlOf(const std::wstring& path) { return Pidl(ILCreateFromPathW(path.c_str()), ILFree); }
+constexpr ShellRightClick::Factory DropMenu = &CShlDropMenu::CreateInstance;
+constexpr UINT FirstId = ShellRightClick::FirstId;
 
 // One line per item ("Text #offset [image]"), submenus indented; the shell's items by text only.
 std::wstring Render(const std::vector<MenuItemSnapshot>& items, int depth = 0) {
@@ -39,39 +35,10 @@ std::wstring Render(const std::vector<MenuItemSnapshot>& items, int depth = 0) {
     return tree;
 }
 
-// A right-drag: the handler made through its class, initialised, offered Explorer's drop menu.
-struct ShellDrop {
-    ShellDrop(PCIDLIST_ABSOLUTE target, std::vector<std::wstring> paths, HDropMode mode = HDropMode::Serve)
-        : Data(HDropDataObject::Create(std::move(paths), mode)) {
-        AppendMenuW(Shell, MF_STRING, 1, L"Copy here");
-        AppendMenuW(Shell, MF_STRING, 2, L"Cancel");
-        ComPtr<IShellExtInit> init;
-        if (FAILED(CShlDropMenu::CreateInstance(nullptr, IID_PPV_ARGS(&init)))) return;
-        init.As(&Menu);
-        InitializeResult = init->Initialize(target, Data.Get(), nullptr);
-    }
-    ~ShellDrop() { DestroyMenu(Shell); }
-    HRESULT Query(UINT flags = CMF_NORMAL, UINT last = 0x7FFF) {
-        return Menu->QueryContextMenu(Shell, 1, FirstId, last, flags);
-    }
-    HRESULT Invoke(UINT_PTR verb) {
-        CMINVOKECOMMANDINFO info{};
-        info.cbSize = sizeof(info);
-        info.lpVerb = reinterpret_cast<LPCSTR>(verb);
-        return Menu->InvokeCommand(&info);
-    }
-
-    ComPtr<HDropDataObject> Data;
-    ComPtr<IContextMenu> Menu;
-    HRESULT InitializeResult = E_FAIL;
-    HMENU Shell = CreatePopupMenu();
-};
-
 class DropMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // ShellExecuteW wants it, as on Explorer's thread
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         // The context menu's archiver, which the drop menu must not use.
@@ -85,7 +52,7 @@ protected:
     TempTree Tree;
     const std::wstring Requests = Tree.AddFolder(L"Requests");
     const std::wstring Target = Tree.AddFolder(L"Drop Target");
-    const Pidl TargetId = PidlOf(Target);
+    const Pidl TargetId{ILCreateFromPathW(Target.c_str()), ILFree};
     const std::wstring Zip = Tree.AddFile(L"Data\\a.zip");
     const std::wstring Kes = Tree.AddFile(L"Data\\Ärger 数据.kes");
 };
@@ -98,40 +65,36 @@ TEST_F(DropMenuTest, InitializeRefusesWhatCannotHaveAMenu) {
         const char* Name;
         DWORD Switch;
         const ITEMIDLIST* Target;
-        std::vector<std::wstring> Paths;
         HDropMode Mode;
         HRESULT Expected;
     } cases[] = {
-        {"switched on", 1, TargetId.get(), {Zip, Kes}, HDropMode::Serve, S_OK},
-        {"switched off", 0, TargetId.get(), {Zip}, HDropMode::Serve, E_INVALIDARG},
-        {"no file-system path", 1, computerId.get(), {Zip}, HDropMode::Serve, E_FAIL},
-        {"no file list", 1, TargetId.get(), {Zip}, HDropMode::FailGetData, E_INVALIDARG},
-        {"unlockable memory", 1, TargetId.get(), {Zip}, HDropMode::NullHandle, E_INVALIDARG},
-        // The list counts one empty name, which cannot be fetched: unlike the context menu, fine.
-        {"only an empty name", 1, TargetId.get(), {}, HDropMode::Serve, S_OK},
+        {"switched on", 1, TargetId.get(), HDropMode::Serve, S_OK},
+        {"switched off", 0, TargetId.get(), HDropMode::Serve, E_INVALIDARG},
+        {"no file-system path", 1, computerId.get(), HDropMode::Serve, E_FAIL},
+        {"no file list", 1, TargetId.get(), HDropMode::FailGetData, E_INVALIDARG},
+        {"unlockable memory", 1, TargetId.get(), HDropMode::NullHandle, E_INVALIDARG},
     };
     for (const auto& c : cases) {
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, c.Switch);
-        ShellDrop drop(c.Target, c.Paths, c.Mode);
+        const ShellRightClick drop(DropMenu, c.Target, {Zip, Kes}, c.Mode);
         EXPECT_EQ(drop.InitializeResult, c.Expected) << c.Name;
         EXPECT_EQ(drop.Data->MediaReleased(), drop.Data->MediaServed()) << c.Name;
     }
+    // The list counts one empty name, which cannot be fetched: unlike the context menu, fine.
+    EXPECT_EQ(ShellRightClick(DropMenu, TargetId.get(), {}).InitializeResult, S_OK);
 }
 
 TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
-    const std::wstring image = HasBitmapResource(ModuleInstance(), 205) ? L" [205]" : L"";
-    const std::wstring shown = L"Copy here\nKestrel #2" + image +
-                               L"\n  Extract All Here #0\n  Extract All to Folder named after archive #1\nCancel\n";
+    const std::wstring shown =
+        L"Open\nKestrel #2 [205]\n  Extract All Here #0\n  Extract All to Folder named after archive #1\nProperties\n";
     const struct {
         const char* Name;
         std::vector<std::wstring> Paths;
-        UINT Flags;
-        UINT Last;
+        UINT Flags, Last;
         bool Shown;
     } cases[] = {
-        {"two archives", {Zip, Kes}, CMF_NORMAL, 0x7FFF, true},
-        {"compound names", {Tree.AddFile(L"x.tar.gz"), Tree.AddFile(L"y.kes.hqx")}, CMF_EXPLORE, 0x7FFF, true},
-        {"three identifiers left", {Zip}, CMF_NORMAL, FirstId + 2, true},
+        {"all archives", {Zip, Kes, Tree.AddFile(L"x.tar.gz"), Tree.AddFile(L"y.kes.hqx")}, CMF_NORMAL, 0x7FFF, true},
+        {"three identifiers left", {Zip}, CMF_EXPLORE, FirstId + 2, true},
         {"a folder", {Zip, Tree.AddFolder(L"Sub")}, CMF_NORMAL, 0x7FFF, false},
         {"a text file", {Tree.AddFile(L"notes.txt"), Zip}, CMF_NORMAL, 0x7FFF, false},
         {"a path that is gone", {Zip, Tree.PathOf(L"gone.zip")}, CMF_NORMAL, 0x7FFF, false},
@@ -139,10 +102,10 @@ TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
         {"two identifiers left", {Zip}, CMF_NORMAL, FirstId + 1, false},
     };
     for (const auto& c : cases) {
-        ShellDrop drop(TargetId.get(), c.Paths);
+        ShellRightClick drop(DropMenu, TargetId.get(), c.Paths);
         ASSERT_EQ(drop.InitializeResult, S_OK) << c.Name;
-        EXPECT_EQ(drop.Query(c.Flags, c.Last), MAKE_HRESULT(SEVERITY_SUCCESS, 0, c.Shown ? 3 : 0)) << c.Name;
-        EXPECT_EQ(Render(SnapshotMenu(drop.Shell)), c.Shown ? shown : L"Copy here\nCancel\n") << c.Name;
+        EXPECT_EQ(drop.Query(c.Flags, c.Last), c.Shown ? 3 : 0) << c.Name;
+        EXPECT_EQ(Render(drop.Snapshot()), c.Shown ? shown : L"Open\nProperties\n") << c.Name;
     }
 }
 
@@ -153,9 +116,9 @@ TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
     const std::wstring batch = program.substr(0, program.rfind(L'\\')) + L"\\Batch.exe";
     for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}}) {
         StandinRecords records;
-        ShellDrop drop(TargetId.get(), {Zip, Kes});
+        ShellRightClick drop(DropMenu, TargetId.get(), {Zip, Kes});
         drop.Query();  // a second build must not shift the offsets
-        ASSERT_EQ(drop.Query(), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+        ASSERT_EQ(drop.Query(), 3);
         EXPECT_EQ(drop.Invoke(offset), S_OK);
 
         const std::vector<StandinRecord> started = records.WaitFor(1);
@@ -172,13 +135,13 @@ TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
 }
 
 TEST_F(DropMenuTest, NoCommandNoStartButStillSuccess) {
-    ShellDrop drop(TargetId.get(), {Zip});
+    ShellRightClick drop(DropMenu, TargetId.get(), {Zip});
     EXPECT_EQ(drop.Invoke(0), S_OK);  // before any menu was built
-    ASSERT_EQ(drop.Query(), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 3));
+    ASSERT_EQ(drop.Query(), 3);
     const char verb[] = "open";
     for (UINT_PTR other : {UINT_PTR{2}, UINT_PTR{3}, UINT_PTR{0xFFFF}, reinterpret_cast<UINT_PTR>(verb)})
         EXPECT_EQ(drop.Invoke(other), S_OK) << other;
-    EXPECT_EQ(drop.Menu->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
+    EXPECT_EQ(drop.Handler()->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
     // Every launch writes its request before it starts anything.
     EXPECT_TRUE(Tree.Find(L"Requests", L"*").empty());
 }

@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fixtures/RegistrySandbox.h"
@@ -36,63 +37,34 @@ std::wstring TableText(UINT id, LANGID language) {
     return std::wstring(text + 1, *text);
 }
 
-std::wstring LoadText(UINT id) {
-    wchar_t buffer[1024] = {};
-    const int length = LoadStringW(ModuleInstance(), id, buffer, 1024);
-    return std::wstring(buffer, length > 0 ? length : 0);
+// What callers rely on: the "%s" fields they fill, a final blank they append to, the "..." of a dialog.
+std::tuple<size_t, bool, bool> Shape(const std::wstring& text) {
+    size_t fields = 0;
+    for (size_t at = text.find(L"%s"); at != std::wstring::npos; at = text.find(L"%s", at + 2)) ++fields;
+    return {fields, text.ends_with(L' '), text.ends_with(L"...")};
 }
 
-size_t FormatFields(const std::wstring& text) {
-    size_t count = 0;
-    for (size_t at = text.find(L"%s"); at != std::wstring::npos; at = text.find(L"%s", at + 2)) ++count;
-    return count;
-}
-
-bool EndsWith(const std::wstring& text, const std::wstring& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// Makes the thread use a language for resources: Windows goes by the thread's UI language,
-// Wine 8 ignores that (SetThreadUILanguage is a stub there) and goes by the thread locale.
-class ThreadLanguage {
-public:
-    explicit ThreadLanguage(LANGID language) : SavedUi(GetThreadUILanguage()), SavedLocale(GetThreadLocale()) {
-        SetThreadUILanguage(language);
-        SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-    }
-    ~ThreadLanguage() {
-        SetThreadUILanguage(SavedUi);
-        SetThreadLocale(SavedLocale);
-    }
-    ThreadLanguage(const ThreadLanguage&) = delete;
-    ThreadLanguage& operator=(const ThreadLanguage&) = delete;
-
-private:
-    LANGID SavedUi;
-    LCID SavedLocale;
-};
-
-}  // namespace
-
-TEST(StringTable, EveryLanguageHasEveryId) {
-    for (LANGID language : {English, Translations[0], Translations[1], Translations[2], Translations[3]}) {
-        for (UINT id = FirstStringId; id <= LastStringId; ++id)
-            EXPECT_FALSE(TableText(id, language).empty()) << "string " << id << " language " << language;
-        EXPECT_TRUE(TableText(FirstStringId - 1, language).empty()) << language;
-        EXPECT_TRUE(TableText(LastStringId + 1, language).empty()) << language;
-    }
-}
-
-// Callers fill "%s" and append to texts ending in a blank; "..." promises a dialog.
-TEST(StringTable, TranslationsKeepFieldsBlanksAndEllipses) {
-    for (UINT id = FirstStringId; id <= LastStringId; ++id) {
+// Every id in every language and none beside; an English system loads the English texts.
+TEST(StringTable, EveryLanguageHasEveryIdWithTheEnglishFieldsAndBlanks) {
+    const std::map<UINT, std::wstring> exact = {
+        {213, L"Schedule archive creation for selected content. "},
+        {152, L"File: %s"},
+        {197, L"The SCO compressed file fomrat capabilities:"},
+    };
+    for (UINT id = FirstStringId - 1; id <= LastStringId + 1; ++id) {
         const std::wstring english = TableText(id, English);
+        wchar_t loaded[1024] = {};
+        LoadStringW(ModuleInstance(), id, loaded, 1024);
+        EXPECT_EQ(loaded, english) << "string " << id;
+        EXPECT_EQ(english.empty(), id < FirstStringId || id > LastStringId) << "string " << id;
+        if (exact.contains(id)) {
+            EXPECT_EQ(english, exact.at(id));
+        }
         for (LANGID language : Translations) {
             const std::wstring text = TableText(id, language);
             SCOPED_TRACE(::testing::Message() << "string " << id << " language " << language);
-            EXPECT_EQ(FormatFields(text), FormatFields(english));
-            EXPECT_EQ(EndsWith(text, L" "), EndsWith(english, L" "));
-            EXPECT_EQ(EndsWith(text, L"..."), EndsWith(english, L"..."));
+            EXPECT_EQ(text.empty(), english.empty());
+            EXPECT_EQ(Shape(text), Shape(english));
             // Anything of more than one word, product names aside, reads differently once translated.
             if (english.find(L' ') != std::wstring::npos && english != L"Autobox Builder...") {
                 EXPECT_NE(text, english);
@@ -101,83 +73,56 @@ TEST(StringTable, TranslationsKeepFieldsBlanksAndEllipses) {
     }
 }
 
-// The default language of an English system: texts whose exact characters are easy to lose.
-TEST(StringTable, EnglishSystemLoadsEnglishTexts) {
-    const struct {
-        UINT Id;
-        const wchar_t* Text;
-    } cases[] = {
-        {213, L"Schedule archive creation for selected content. "},
-        {152, L"File: %s"},
-        {200, L"Compute MD5 | SHA-1..."},
-        {119, L"Start Kestrel's Create New Archive wizard"},
-        {146, L"Create and Burn CD/DVD..."},
-        {197, L"The SCO compressed file fomrat capabilities:"},
-        {149, L"Create"},
-        {151, L"Kestrel"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(LoadText(c.Id), c.Text) << "string " << c.Id;
-    for (UINT id = FirstStringId; id <= LastStringId; ++id) EXPECT_EQ(LoadText(id), TableText(id, English)) << id;
-    EXPECT_TRUE(LoadText(FirstStringId - 1).empty());
-    EXPECT_TRUE(LoadText(LastStringId + 1).empty());
-}
-
-class GermanMenuTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey);
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+// Makes the thread use a language for resources: Windows goes by the thread's UI language,
+// Wine 8 ignores that (SetThreadUILanguage is a stub there) and goes by the thread locale.
+struct ThreadLanguage {
+    const LANGID SavedUi = GetThreadUILanguage();
+    const LCID SavedLocale = GetThreadLocale();
+    explicit ThreadLanguage(LANGID language) {
+        SetThreadUILanguage(language);
+        SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
     }
-
-    static std::vector<std::wstring> Texts(const ShellRightClick& click) {
-        std::vector<std::wstring> texts;
-        for (const ShellRightClick::Entry& entry : click.Entries())
-            if (!entry.Separator) texts.push_back(entry.Text);
-        return texts;
+    ~ThreadLanguage() {
+        SetThreadUILanguage(SavedUi);
+        SetThreadLocale(SavedLocale);
     }
-
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"}};
-    TempTree Tree;
-    ThreadLanguage Language{German};
 };
 
-TEST_F(GermanMenuTest, RightClickOnAZipShowsGermanEntriesAndHelp) {
-    ShellRightClick click({Tree.AddFile(L"Daten\\a.zip")});
-    ASSERT_EQ(click.InitializeResult, S_OK);
+void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::wstring>& texts) {
+    for (const MenuItemSnapshot& item : items) {
+        if (!item.Separator) texts.push_back(item.Text);
+        CollectTexts(item.Submenu, texts);
+    }
+}
+
+TEST(StringTable, GermanMenuOfAZipAndCreateEntriesOfAFolder) {
+    RegistrySandbox registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"}};
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+    TempTree tree;
+    const ThreadLanguage german(German);
+
+    const ShellRightClick zip({tree.AddFile(L"Daten\\a.zip")});
+    std::vector<std::wstring> texts;
+    CollectTexts(zip.Snapshot(), texts);
     const std::vector<std::wstring> expected = {
-        L"Kestrel",
-        L"Mit Kestrel öffnen...",
-        L"Alle hier extrahieren",
-        L"Alle auf den Desktop extrahieren",
-        L"Alle in „Eigene Archive“ extrahieren",
-        L"Alle in Ordner mit Archivnamen extrahieren",
-        L"Alle mit Optionen extrahieren...",
-        L"Zu vorhandenem Archiv hinzufügen...",
-        L"Kestrel-Extras",
-        L"Konvertieren...",
-        L"Überprüfen",
-        L"Wiederherstellen",
-        L"Archivmanifest",
-        L"Drucken...",
-        L"In die Zwischenablage kopieren",
-        L"Speichern unter...",
-        L"MD5 | SHA-1 berechnen...",
-        L"Autobox Builder...",
+        L"Kestrel", L"Mit Kestrel öffnen...", L"Alle hier extrahieren", L"Alle auf den Desktop extrahieren",
+        L"Alle in „Eigene Archive“ extrahieren", L"Alle in Ordner mit Archivnamen extrahieren",
+        L"Alle mit Optionen extrahieren...", L"Zu vorhandenem Archiv hinzufügen...", L"Kestrel-Extras",
+        L"Konvertieren...", L"Überprüfen", L"Wiederherstellen", L"Archivmanifest", L"Drucken...",
+        L"In die Zwischenablage kopieren", L"Speichern unter...", L"MD5 | SHA-1 berechnen...", L"Autobox Builder...",
         L"Selbstextrahierend machen...",
     };
-    EXPECT_EQ(Texts(click), expected);
-
+    EXPECT_EQ(texts, expected);
     wchar_t help[256] = {};
-    const auto offset = click.OffsetOf(L"Alle hier extrahieren");
-    ASSERT_TRUE(offset);
-    EXPECT_EQ(click.Handler()->GetCommandString(*offset, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(help), 256), S_OK);
+    EXPECT_EQ(zip.Handler()->GetCommandString(zip.OffsetOf(L"Alle hier extrahieren").value_or(0xFFFF), GCS_HELPTEXTW,
+                                              nullptr, reinterpret_cast<LPSTR>(help), 256),
+              S_OK);
     EXPECT_STREQ(help, L"Archivdatei(en) in diesen Ordner extrahieren");
+
+    // The German word stands before the name.
+    const ShellRightClick folder({tree.AddFolder(L"Daten\\Fotos")});
+    for (const std::wstring entry : {L"Erstellen: Fotos.zip", L"Erstellen: Fotos.kesx"})
+        EXPECT_TRUE(folder.OffsetOf(entry).has_value()) << ::testing::PrintToString(entry);
 }
 
-TEST_F(GermanMenuTest, CreateEntriesPutTheGermanWordBeforeTheName) {
-    ShellRightClick click({Tree.AddFolder(L"Daten\\Fotos")});
-    ASSERT_EQ(click.InitializeResult, S_OK);
-    const std::vector<std::wstring> texts = Texts(click);
-    for (const wchar_t* entry : {L"Erstellen: Fotos.zip", L"Erstellen: Fotos.kesx", L"Assistenten", L"Neu erstellen..."})
-        EXPECT_TRUE(std::find(texts.begin(), texts.end(), entry) != texts.end()) << ::testing::PrintToString(std::wstring(entry));
-}
+}  // namespace

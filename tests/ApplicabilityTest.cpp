@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/HDropDataObject.h"
+#include "shellkit/HDropDataObject.h"
 #include "fixtures/TempTree.h"
 #include "selection/Applicability.h"
 #include "selection/SelectionReader.h"

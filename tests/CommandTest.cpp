@@ -11,7 +11,7 @@
 
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
-#include "fixtures/StandinRecords.h"
+#include "shellkit/StandinRecords.h"
 #include "fixtures/TempTree.h"
 #include "menu/CommandDispatch.h"
 #include "menu/ContextMenuState.h"

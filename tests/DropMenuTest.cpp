@@ -11,7 +11,7 @@
 #include "dropmenu/CShlDropMenu.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
-#include "fixtures/StandinRecords.h"
+#include "shellkit/StandinRecords.h"
 #include "fixtures/TempTree.h"
 #include "module/CKrShellExtModule.h"
 #include "support/RegistryValues.h"

@@ -11,7 +11,7 @@
 #include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
-#include "fixtures/StandinRecords.h"
+#include "shellkit/StandinRecords.h"
 #include "support/RegistryValues.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/GdiObjectCount.h"
-#include "fixtures/MenuSnapshot.h"
+#include "shellkit/MenuSnapshot.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "module/CKrShellExtModule.h"

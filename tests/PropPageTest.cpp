@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "fixtures/HDropDataObject.h"
+#include "shellkit/HDropDataObject.h"
 #include "fixtures/LoadedLibrary.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/TempTree.h"

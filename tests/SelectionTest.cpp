@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/HDropDataObject.h"
+#include "shellkit/HDropDataObject.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/TempTree.h"
 #include "menu/CShlContextMenu.h"

@@ -95,7 +95,8 @@ TEST_F(ImagesTest, RememberedEntriesCarryTheirImagesOnTheShellMenu) {
 
 // The icon is whitened (black and transparent pixels), scaled to 14 x 14 and laid on white.
 TEST_F(ImagesTest, DropletImageIsTheFilesSmallIconOnWhite) {
-    const RegistrySandbox classes{{HKEY_LOCAL_MACHINE, L"Software\\Classes\\.krdroplet"}, {HKEY_LOCAL_MACHINE, L"Software\\Classes\\KrShellExtTest.Droplet"}};
+    const RegistrySandbox classes{{HKEY_LOCAL_MACHINE, L"Software\\Classes\\.krdroplet"},
+                                  {HKEY_LOCAL_MACHINE, L"Software\\Classes\\KrShellExtTest.Droplet"}};
     RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.krdroplet", nullptr, L"KrShellExtTest.Droplet");
     RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\KrShellExtTest.Droplet\\DefaultIcon", nullptr,
                                  Folders.Tree().AddFile(L"quarters.ico", QuarterIcon()) + L",0");
@@ -119,9 +120,9 @@ TEST_F(ImagesTest, DropletImageIsTheFilesSmallIconOnWhite) {
     } samples[] = {{3, 3, RGB(255, 0, 0)}, {10, 3, RGB(255, 255, 255)}, {3, 10, RGB(255, 255, 255)}, {10, 10, RGB(0, 0, 255)}};
     for (const auto& s : samples) {
         const COLORREF pixel = GetPixel(dc, s.X, s.Y);
-        bool near = true;
-        for (int shift = 0; shift < 24; shift += 8) near &= std::abs(int((pixel >> shift) & 0xFF) - int((s.Colour >> shift) & 0xFF)) <= 8;
-        EXPECT_TRUE(near) << "(" << s.X << "," << s.Y << ") is " << std::hex << pixel;
+        bool matches = true;
+        for (int shift = 0; shift < 24; shift += 8) matches &= std::abs(int((pixel >> shift) & 0xFF) - int((s.Colour >> shift) & 0xFF)) <= 8;
+        EXPECT_TRUE(matches) << "(" << s.X << "," << s.Y << ") is " << std::hex << pixel;
     }
     SelectObject(dc, old);
     DeleteDC(dc);

@@ -7,8 +7,8 @@ set(KR_WINE_ENV
 
 # kr_add_test(NAME SOURCES...): one test executable, one ctest entry (each Wine start costs a second).
 function(kr_add_test name)
-  add_executable(${name} ${ARGN} ${CMAKE_SOURCE_DIR}/tests/environment/HermeticUserState.cpp)
-  target_link_libraries(${name} PRIVATE krtestsupport krcore krresources GTest::gtest GTest::gtest_main)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE krtestenvironment krtestsupport krcore krresources GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${KR_WINE_ENV}" TIMEOUT 120)
 endfunction()

@@ -2,12 +2,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "menu/CommandCode.h"
+#include "menu/UniqueBitmap.h"
 #include "module/CShellObject.h"
 #include "selection/SelectionItem.h"
 
@@ -25,11 +24,6 @@ public:
                                   UINT capacity) noexcept override;
 
 private:
-    struct BitmapDeleter {
-        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-    };
-    using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
-
     friend CShellObject;
     CShlDropMenu();
     ~CShlDropMenu() override = default;
@@ -39,5 +33,5 @@ private:
     SelectionList DroppedItems;
     std::wstring DropTargetFolder;
     std::vector<CommandCode> InsertedKinds;
-    Bitmap SubmenuBitmap;
+    UniqueBitmap SubmenuBitmap;
 };

@@ -3,6 +3,6 @@
 #include <windows.h>
 #include <gdiplus.h>
 
-void GdiplusImage::Reset() {
-    if (Bitmap) Gdiplus::DllExports::GdipDisposeImage(std::exchange(Bitmap, nullptr));
+void GdiplusImageCloser::operator()(Gdiplus::GpBitmap* bitmap) const noexcept {
+    Gdiplus::DllExports::GdipDisposeImage(bitmap);
 }

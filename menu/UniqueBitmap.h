@@ -1,27 +1,11 @@
 #pragma once
 #include <windows.h>
 
-#include <utility>
+#include "support/UniqueHandle.h"
+
+struct BitmapCloser {
+    void operator()(HBITMAP bitmap) const noexcept { DeleteObject(bitmap); }
+};
 
 // Owns a GDI bitmap and deletes it.
-class UniqueBitmap {
-public:
-    UniqueBitmap() = default;
-    explicit UniqueBitmap(HBITMAP bitmap) : Handle(bitmap) {}
-    ~UniqueBitmap() { Reset(); }
-    UniqueBitmap(UniqueBitmap&& other) noexcept : Handle(std::exchange(other.Handle, nullptr)) {}
-    UniqueBitmap& operator=(UniqueBitmap&& other) noexcept {
-        std::swap(Handle, other.Handle);
-        return *this;
-    }
-    UniqueBitmap(const UniqueBitmap&) = delete;
-    UniqueBitmap& operator=(const UniqueBitmap&) = delete;
-
-    HBITMAP Get() const { return Handle; }
-    void Reset() {
-        if (Handle) DeleteObject(std::exchange(Handle, nullptr));
-    }
-
-private:
-    HBITMAP Handle = nullptr;
-};
+using UniqueBitmap = UniqueHandle<HBITMAP, BitmapCloser>;

@@ -5,6 +5,9 @@ export WINEPREFIX := $(PREFIX)
 export WINEDEBUG := -all
 export WINEARCH := win64
 export WINEDLLOVERRIDES := mscoree,mshtml=
+# ccache, where installed, makes rebuilds in other checkouts cheap; paths are taken relative to here.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+export CCACHE_BASEDIR := $(CURDIR)
 
 .PHONY: all setup configure build test demo clean
 
@@ -15,7 +18,8 @@ setup:
 
 $(BUILD)/build.ninja:
 	@$(MAKE) --no-print-directory setup
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+		$(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 configure: $(BUILD)/build.ninja
 

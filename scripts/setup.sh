@@ -3,7 +3,7 @@
 set -e
 need=""
 for pair in \
-    x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix \
+    x86_64-w64-mingw32-g++-win32:g++-mingw-w64-x86-64-win32 \
     x86_64-w64-mingw32-widl:mingw-w64-tools \
     /usr/lib/wine/wine64:wine64 \
     wine:wine \
@@ -25,4 +25,4 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 $SUDO apt-get update
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends \
-    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth cmake ninja-build googletest
+    g++-mingw-w64-x86-64-win32 mingw-w64-tools wine wine64 xvfb xauth cmake ninja-build googletest

@@ -3,7 +3,6 @@
 #include <gdiplus.h>
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -71,7 +70,8 @@ bool CaptureMenus(const std::wstring& path) {
     return saved;
 }
 
-void Drive(Plan* plan) {
+DWORD WINAPI Drive(void* parameter) {
+    Plan* plan = static_cast<Plan*>(parameter);
     Sleep(800);
     for (WPARAM key : plan->Keys) {
         PostMessageW(plan->Owner, WM_KEYDOWN, key, 0);
@@ -84,6 +84,7 @@ void Drive(Plan* plan) {
         PostMessageW(plan->Owner, WM_KEYDOWN, VK_ESCAPE, 0);
         Sleep(100);
     }
+    return 0;
 }
 
 }  // namespace
@@ -118,9 +119,12 @@ bool MenuScreenshot::Capture(HMENU menu, const std::vector<MenuItemSnapshot>& tr
     if (!plan.Owner) return false;
     SetForegroundWindow(plan.Owner);
 
-    std::thread driver(Drive, &plan);
+    // A plain Win32 thread: the library and its tools use the win32 thread model.
+    const HANDLE driver = CreateThread(nullptr, 0, Drive, &plan, 0, nullptr);
+    if (!driver) return false;
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, 40, 30, 0, plan.Owner, nullptr);
-    driver.join();
+    WaitForSingleObject(driver, INFINITE);
+    CloseHandle(driver);
     DestroyWindow(plan.Owner);
     return plan.Saved;
 }

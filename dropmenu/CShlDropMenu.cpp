@@ -5,9 +5,9 @@
 #include <iterator>
 #include <new>
 
-#include "menu/CommandTable.h"
-#include "menu/MenuText.h"
-#include "menu/RequestLauncher.h"
+#include "commands/CommandTable.h"
+#include "commands/MenuText.h"
+#include "launch/RequestLauncher.h"
 #include "menu/UniqueMenu.h"
 #include "module/CKrShellExtModule.h"
 #include "module/IsolationAware.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 #include "menu/UniqueBitmap.h"
 #include "module/CShellObject.h"
 #include "selection/SelectionItem.h"

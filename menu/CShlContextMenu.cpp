@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "menu/CommandDispatch.h"
-#include "menu/HelpStrings.h"
+#include "commands/CommandDispatch.h"
+#include "commands/HelpStrings.h"
 #include "menu/MenuBuilder.h"
 #include "module/IsolationAware.h"
 #include "selection/ClassifyPath.h"

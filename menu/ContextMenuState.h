@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 #include "menu/MenuImages.h"
 #include "selection/SelectionItem.h"
 #include "support/InstallLocations.h"

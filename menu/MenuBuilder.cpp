@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "menu/MenuDroplets.h"
-#include "menu/MenuLayout.h"
-#include "menu/RecentCommands.h"
+#include "commands/MenuLayout.h"
+#include "commands/RecentCommands.h"
 
 namespace {
 static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITEMINFOW");

@@ -3,11 +3,11 @@
 
 #include <array>
 
-#include "menu/CommandTable.h"
+#include "commands/CommandTable.h"
 #include "menu/ContextMenuState.h"
 #include "menu/MenuCursor.h"
-#include "menu/MenuPlan.h"
-#include "menu/MenuText.h"
+#include "commands/MenuPlan.h"
+#include "commands/MenuText.h"
 #include "menu/UniqueMenu.h"
 
 // QueryContextMenu's work: the remembered group and the "Kestrel" submenu. Returns the

@@ -3,7 +3,7 @@
 #include "droplets/DropletCatalogue.h"
 #include "droplets/DropletFile.h"
 #include "droplets/DropletName.h"
-#include "menu/RequestFile.h"
+#include "launch/RequestFile.h"
 
 namespace MenuDroplets {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 #include "menu/ContextMenuState.h"
 #include "menu/MenuCursor.h"
 

@@ -10,7 +10,7 @@
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
-#include "menu/HelpStrings.h"
+#include "commands/HelpStrings.h"
 #include "support/RegistryValues.h"
 
 namespace {

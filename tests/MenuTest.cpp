@@ -9,8 +9,8 @@
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
-#include "menu/CommandTable.h"
-#include "menu/MenuText.h"
+#include "commands/CommandTable.h"
+#include "commands/MenuText.h"
 #include "module/CKrShellExtModule.h"
 #include "support/RegistryValues.h"
 

@@ -1,6 +1,6 @@
 #include "EntryLabels.h"
 
-#include "menu/CommandTable.h"
+#include "commands/CommandTable.h"
 
 namespace {
 std::wstring LoadText(HMODULE library, UINT id) {

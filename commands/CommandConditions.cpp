@@ -1,4 +1,4 @@
-#include "menu/CommandConditions.h"
+#include "commands/CommandConditions.h"
 
 #include "menu/MenuDroplets.h"
 #include "selection/Applicability.h"

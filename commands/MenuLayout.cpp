@@ -1,4 +1,4 @@
-#include "menu/MenuLayout.h"
+#include "commands/MenuLayout.h"
 
 const SubmenuEntry* FindSubmenuEntry(CommandCode code) {
     for (const SubmenuEntry& entry : SubmenuEntries) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 #include "menu/ContextMenuState.h"
 
 // Which selected items a request lists.

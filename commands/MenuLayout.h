@@ -1,8 +1,8 @@
 #pragma once
 #include <string_view>
 
-#include "menu/CommandCode.h"
-#include "menu/CommandTable.h"
+#include "commands/CommandCode.h"
+#include "commands/CommandTable.h"
 
 // The "Kestrel" menu in insertion order, which is identifier order: a submenu's entries take
 // their identifiers before the entry that opens it, so the tools entries come before the

@@ -1,4 +1,4 @@
-#include "menu/RecentCommands.h"
+#include "commands/RecentCommands.h"
 
 #include "support/CRegistry.h"
 #include "support/RegistryValues.h"

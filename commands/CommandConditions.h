@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "menu/CommandTable.h"
+#include "commands/CommandTable.h"
 #include "menu/ContextMenuState.h"
 
 // Whether a command's condition holds for the selection, evaluated now (two of the tests

@@ -1,4 +1,4 @@
-#include "menu/ListFile.h"
+#include "launch/ListFile.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "menu/MenuText.h"
+#include "commands/MenuText.h"
 
 #include <algorithm>
 

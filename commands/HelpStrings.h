@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 
 // String id of the status-bar help text of a code ("Droplets" for any code without one).
 UINT HelpStringId(CommandCode code);

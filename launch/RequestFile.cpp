@@ -1,4 +1,4 @@
-#include "menu/RequestFile.h"
+#include "launch/RequestFile.h"
 
 #include <shellapi.h>
 

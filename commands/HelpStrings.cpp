@@ -1,4 +1,4 @@
-#include "menu/HelpStrings.h"
+#include "commands/HelpStrings.h"
 
 #include <shlobj.h>
 
@@ -6,7 +6,7 @@
 #include <climits>
 #include <vector>
 
-#include "menu/CommandTable.h"
+#include "commands/CommandTable.h"
 #include "module/CKrShellExtModule.h"
 
 UINT HelpStringId(CommandCode code) {

@@ -1,7 +1,7 @@
-#include "menu/RequestLauncher.h"
+#include "launch/RequestLauncher.h"
 
-#include "menu/ListFile.h"
-#include "menu/RequestFile.h"
+#include "launch/ListFile.h"
+#include "launch/RequestFile.h"
 #include "selection/ClassifyPath.h"
 #include "support/CIniFile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 
 // Which test of the selection decides whether a command is offered.
 enum class Applies {

@@ -1,10 +1,10 @@
-#include "menu/MenuPlan.h"
+#include "commands/MenuPlan.h"
 
 #include <algorithm>
 
-#include "menu/ArchiveBaseName.h"
-#include "menu/CommandConditions.h"
-#include "menu/MenuLayout.h"
+#include "commands/ArchiveBaseName.h"
+#include "commands/CommandConditions.h"
+#include "commands/MenuLayout.h"
 
 size_t MenuPlan::FixedCount() const {
     const size_t rememberedCommands = std::count_if(Remembered.begin(), Remembered.end(), IsCommandEntry);

@@ -1,5 +1,5 @@
 #pragma once
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 
 // The two remembered command codes ("Cmd1" most recent); 0 means empty or unreadable.
 struct RecentCommands {

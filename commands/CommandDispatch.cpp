@@ -1,8 +1,8 @@
-#include "menu/CommandDispatch.h"
+#include "commands/CommandDispatch.h"
 
 #include "menu/MenuDroplets.h"
-#include "menu/RecentCommands.h"
-#include "menu/RequestLauncher.h"
+#include "commands/RecentCommands.h"
+#include "launch/RequestLauncher.h"
 
 namespace {
 

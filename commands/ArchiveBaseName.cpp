@@ -1,4 +1,4 @@
-#include "menu/ArchiveBaseName.h"
+#include "commands/ArchiveBaseName.h"
 
 #include "selection/ClassifyPath.h"
 

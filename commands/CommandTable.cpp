@@ -1,4 +1,4 @@
-#include "menu/CommandTable.h"
+#include "commands/CommandTable.h"
 
 const CommandInfo* FindCommand(CommandCode code) {
     for (const CommandInfo& info : CommandTable) {

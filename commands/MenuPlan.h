@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "menu/CommandCode.h"
+#include "commands/CommandCode.h"
 #include "menu/ContextMenuState.h"
-#include "menu/RecentCommands.h"
+#include "commands/RecentCommands.h"
 
 // What one menu build inserts, decided before anything is inserted so that an identifier
 // range too small for the fixed entries can be refused whole.

@@ -4,6 +4,7 @@
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
 #include "module/ObjectMap.h"
+#include "proppage/ArchivePage.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -50,7 +51,6 @@ CKrShellExtModule::~CKrShellExtModule() {
 LONG CKrShellExtModule::Lock() { return InterlockedIncrement(&LockCount); }
 LONG CKrShellExtModule::Unlock() { return InterlockedDecrement(&LockCount); }
 LONG CKrShellExtModule::GetLockCount() const { return LockCount; }
-UINT* CKrShellExtModule::LockCountForPages() noexcept { return reinterpret_cast<UINT*>(const_cast<LONG*>(&LockCount)); }
 
 bool CKrShellExtModule::IsInitialised() const noexcept {
     return Section.IsCreated() && CKrComModule::Instance().IsInitialised();
@@ -81,7 +81,10 @@ HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void**
     return CKrComModule::Instance().GetClassObject(clsid, riid, ppv);
 }
 
-HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept { return GetLockCount() == 0 ? S_OK : S_FALSE; }
+// A live property page holds the library through a count of its own (see ArchivePage).
+HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept {
+    return GetLockCount() == 0 && ArchivePage::LivePages() == 0 ? S_OK : S_FALSE;
+}
 
 HRESULT CKrShellExtModule::UpdateRegistryFromResource(UINT scriptId, bool doRegister,
                                                       std::span<const RgsReplacement> extra) noexcept {

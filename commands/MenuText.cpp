@@ -4,6 +4,7 @@
 
 #include "commands/MenuLayout.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 
 MenuText::MenuText(UINT stringId) { LoadStringW(ModuleInstance(), stringId, Buffer, Capacity); }
 
@@ -29,5 +30,5 @@ MenuText::MenuText(UINT wordId, std::wstring_view name, std::wstring_view suffix
 MenuText EntryText(const CommandInfo& info, std::wstring_view archiveName) {
     const ComposedText* composed = FindComposedText(info.Code);
     if (!composed) return MenuText(info.MenuTextId);
-    return MenuText(CreateWordTextId, archiveName, composed->Suffix);
+    return MenuText(IDS_CREATE_WORD, archiveName, composed->Suffix);
 }

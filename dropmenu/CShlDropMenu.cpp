@@ -31,7 +31,7 @@ bool IsDropCommand(CommandCode code) {
 
 CShlDropMenu::CShlDropMenu()
     : BatchToolPath(InstallLocations::DropMenuBatchToolPath()),
-      SubmenuBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(ProductImage))) {}
+      SubmenuBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(IDB_PRODUCT))) {}
 
 STDMETHODIMP CShlDropMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) noexcept {
     try {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 
 namespace Flat = Gdiplus::DllExports;
 
@@ -72,10 +73,12 @@ void Whiten(Gdiplus::GpBitmap* icon) {
 }  // namespace
 
 const MenuImages::FixedImage MenuImages::FixedImages[11] = {
-    {205, &MenuImages::ProductImage},     {206, &MenuImages::ConvertImage},   {214, &MenuImages::SelfExtractImage},
-    {217, &MenuImages::ScheduleImage},    {212, &MenuImages::CreateNewImage}, {210, &MenuImages::EmailImage},
-    {211, &MenuImages::FtpImage},         {209, &MenuImages::BurnImage},      {213, &MenuImages::ZipImage},
-    {207, &MenuImages::KesxImage},        {208, &MenuImages::SpareCreateImage},
+    {IDB_PRODUCT, &MenuImages::ProductImage}, {IDB_CONVERT, &MenuImages::ConvertImage},
+    {IDB_SELF_EXTRACT, &MenuImages::SelfExtractImage}, {IDB_SCHEDULE, &MenuImages::ScheduleImage},
+    {IDB_CREATE_NEW, &MenuImages::CreateNewImage}, {IDB_EMAIL, &MenuImages::EmailImage},
+    {IDB_FTP, &MenuImages::FtpImage}, {IDB_BURN, &MenuImages::BurnImage},
+    {IDB_ZIP, &MenuImages::ZipImage}, {IDB_KESX, &MenuImages::KesxImage},
+    {IDB_SPARE_CREATE, &MenuImages::SpareCreateImage},
 };
 
 void MenuImages::LoadMenuImages() {

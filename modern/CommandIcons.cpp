@@ -1,5 +1,6 @@
 #include "modern/CommandIcons.h"
 
+#include "resources/resource.h"
 #include "support/InstallLocations.h"
 
 namespace {
@@ -8,8 +9,10 @@ struct MenuIcon {
     UINT Icon;
 };
 constexpr MenuIcon MenuIcons[] = {
-    {205, 305}, {206, 306}, {207, 307}, {208, 308}, {209, 309}, {210, 310},
-    {211, 311}, {212, 312}, {213, 313}, {214, 314}, {217, 317},
+    {IDB_PRODUCT, IDI_PRODUCT},         {IDB_CONVERT, IDI_CONVERT}, {IDB_KESX, IDI_KESX},
+    {IDB_SPARE_CREATE, IDI_SPARE_CREATE}, {IDB_BURN, IDI_BURN},       {IDB_EMAIL, IDI_EMAIL},
+    {IDB_FTP, IDI_FTP},                 {IDB_CREATE_NEW, IDI_CREATE_NEW}, {IDB_ZIP, IDI_ZIP},
+    {IDB_SELF_EXTRACT, IDI_SELF_EXTRACT}, {IDB_SCHEDULE, IDI_SCHEDULE},
 };
 }  // namespace
 

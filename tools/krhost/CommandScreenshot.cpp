@@ -13,7 +13,7 @@ namespace {
 
 constexpr int RowHeight = 30;
 constexpr int SeparatorHeight = 9;
-constexpr int PanelWidth = 300;
+constexpr int PanelWidth = 340;
 constexpr int Margin = 16;
 constexpr int IconSize = 16;
 constexpr COLORREF Desktop = RGB(0xD8, 0xE4, 0xF0);
@@ -37,6 +37,16 @@ int HeightOf(const std::vector<Row>& rows) {
     return height;
 }
 
+// Where the open row starts below the panel's top: the next panel opens there.
+int OpenRowOffset(const std::vector<Row>& rows) {
+    int offset = 4;
+    for (const Row& row : rows) {
+        if (row.Open) return offset;
+        offset += row.Separator ? SeparatorHeight : RowHeight;
+    }
+    return 0;
+}
+
 // "<file>,-<id>" gives the icon resource id of a file; a plain path gives the file's own icon.
 HICON LoadSmallIcon(const std::wstring& icon) {
     HICON small = nullptr;
@@ -52,8 +62,7 @@ HICON LoadSmallIcon(const std::wstring& icon) {
     return small;
 }
 
-// Draws a menu panel at (x, y); returns the top of its open row.
-int DrawPanel(HDC dc, int x, int y, const std::vector<Row>& rows) {
+void DrawPanel(HDC dc, int x, int y, const std::vector<Row>& rows) {
     HBRUSH panel = CreateSolidBrush(Panel);
     HPEN border = CreatePen(PS_SOLID, 1, Border);
     HGDIOBJ oldBrush = SelectObject(dc, panel);
@@ -64,7 +73,6 @@ int DrawPanel(HDC dc, int x, int y, const std::vector<Row>& rows) {
     DeleteObject(panel);
     DeleteObject(border);
 
-    int openTop = y;
     int top = y + 4;
     for (const Row& row : rows) {
         if (row.Separator) {
@@ -78,7 +86,6 @@ int DrawPanel(HDC dc, int x, int y, const std::vector<Row>& rows) {
             RECT band{x + 4, top + 1, x + PanelWidth - 4, top + RowHeight - 1};
             FillRect(dc, &band, highlight);
             DeleteObject(highlight);
-            openTop = top;
         }
         if (HICON icon = LoadSmallIcon(row.Icon)) {
             DrawIconEx(dc, x + 14, top + (RowHeight - IconSize) / 2, icon, IconSize, IconSize, 0, nullptr, DI_NORMAL);
@@ -92,7 +99,6 @@ int DrawPanel(HDC dc, int x, int y, const std::vector<Row>& rows) {
         }
         top += RowHeight;
     }
-    return openTop;
 }
 
 // The menu of a command: its visible sub-commands, the last one that opens a menu opened.
@@ -126,10 +132,14 @@ bool CommandScreenshot::Save(const CommandSnapshot& root, const std::wstring& pn
         menu = open;
     }
 
+    // Each menu opens level with the row that opens it.
+    std::vector<int> tops;
     int height = 0;
-    for (const std::vector<Row>& rows : panels) height = std::max(height, HeightOf(rows));
+    for (size_t i = 0, top = Margin; i < panels.size(); top += OpenRowOffset(panels[i]) - 4, ++i) {
+        tops.push_back(static_cast<int>(top));
+        height = std::max(height, static_cast<int>(top) + HeightOf(panels[i]) + Margin);
+    }
     const int width = Margin + static_cast<int>(panels.size()) * (PanelWidth + 4) + Margin;
-    height += 2 * Margin + RowHeight * 4;
 
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -153,11 +163,8 @@ bool CommandScreenshot::Save(const CommandSnapshot& root, const std::wstring& pn
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Text);
 
-    int x = Margin, y = Margin;
-    for (const std::vector<Row>& rows : panels) {
-        y = DrawPanel(dc, x, y, rows) - 4;
-        x += PanelWidth + 4;
-    }
+    for (size_t i = 0; i < panels.size(); ++i)
+        DrawPanel(dc, Margin + static_cast<int>(i) * (PanelWidth + 4), tops[i], panels[i]);
 
     SelectObject(dc, oldFont);
     DeleteObject(font);

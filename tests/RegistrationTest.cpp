@@ -110,7 +110,7 @@ void ExpectRegisteredTree() {
             ReadTree(path, found);
     for (const auto& [path, values] : expected) EXPECT_EQ(found[path], values) << L"HKCR\\" << path;
     EXPECT_EQ(found.size(), expected.size()) << "keys the table does not name";
-    // Script 102 exists but no class runs it.
+    // The icon handler's script exists but no class runs it.
     const std::wstring icon = L"KrShellExt.CIconHandler";
     for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler)})
         EXPECT_FALSE(KeyExists(path)) << path;

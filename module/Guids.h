@@ -17,7 +17,7 @@ inline constexpr CLSID ExplorerCommand = {0x3497114f, 0x50b0, 0x4992, {0xb1, 0x2
 // {00000000-3754-4B6D-91B9-EEA004D703DF}: the canonical name of a command is this GUID with its
 // command code as the first field, so it stays fixed while the code does.
 inline constexpr GUID CommandNames = {0x00000000, 0x3754, 0x4b6d, {0x91, 0xb9, 0xee, 0xa0, 0x04, 0xd7, 0x03, 0xdf}};
-// {FD08013C-148C-4E62-95D2-E53D8E2DAD12}: named by script 102 only; no class serves it.
+// {FD08013C-148C-4E62-95D2-E53D8E2DAD12}: named by the icon handler's script only; no class serves it.
 inline constexpr CLSID IconHandler = {0xfd08013c, 0x148c, 0x4e62, {0x95, 0xd2, 0xe5, 0x3d, 0x8e, 0x2d, 0xad, 0x12}};
 // {66328539-105E-445F-A352-E60A196CF37A}
 inline constexpr GUID AppId = {0x66328539, 0x105e, 0x445f, {0xa3, 0x52, 0xe6, 0x0a, 0x19, 0x6c, 0xf3, 0x7a}};

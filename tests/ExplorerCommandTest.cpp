@@ -9,12 +9,12 @@
 #include <wrl/client.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "fixtures/DropletMenuTest.h"
 #include "fixtures/FileSystemCalls.h"
+#include "fixtures/HandedFiles.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/ThreadLanguage.h"
@@ -133,31 +133,8 @@ void Remember(CommandCode cmd1, CommandCode cmd2) {
 }
 
 std::pair<DWORD, DWORD> Remembered() {
-    DWORD values[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        DWORD size = sizeof(DWORD);
-        RegGetValueW(HKEY_CURRENT_USER, Reg::ContextMenuKey, i ? Reg::Cmd2 : Reg::Cmd1, RRF_RT_REG_DWORD, nullptr,
-                     &values[i], &size);
-    }
-    return {values[0], values[1]};
-}
-
-std::wstring Upper(std::wstring text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-// Full paths (upper case) of the files in folder that match pattern.
-std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-    std::set<std::wstring> files;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do
-        files.insert(Upper(folder + L"\\" + found.cFileName));
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return files;
+    return {RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1),
+            RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2)};
 }
 
 const std::wstring MyComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
@@ -169,36 +146,19 @@ protected:
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
                                      StandinRecords::ArchiverFolder());
-        wchar_t temp[MAX_PATH];
-        UserTemp.assign(temp, GetTempPathW(MAX_PATH, temp) - 1);
-        ListFilesBefore = FilesIn(UserTemp, L"KES*.tmp");
-    }
-    void TearDown() override {
-        for (const std::wstring& file : FilesIn(UserTemp, L"KES*.tmp"))
-            if (!ListFilesBefore.count(file)) DeleteFileW(file.c_str());
-        DropletMenuTest::TearDown();
     }
 
     // The one file (request or list) a call handed to the archiver; empty for none.
     template <typename Call>
     std::wstring HandedFileOf(Call call) {
-        const std::set<std::wstring> before = Handed();
-        call();
-        for (const std::wstring& file : Handed())
-            if (!before.count(file)) return file;
-        return {};
-    }
-    std::set<std::wstring> Handed() const {
-        std::set<std::wstring> files = FilesIn(Requests, L"*.tmp");
-        files.merge(FilesIn(UserTemp, L"KES*.tmp"));
-        return files;
+        const std::vector<std::wstring> files = Handed.Of(call);
+        return files.size() == 1 ? files.front() : std::wstring();
     }
 
     RegistrySandbox Machine{{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
     TempTree Tree;
     const std::wstring Requests = Tree.AddFolder(L"Requests");
-    std::wstring UserTemp;
-    std::set<std::wstring> ListFilesBefore;
+    const HandedFiles Handed{Requests};
     StandinRecords Records;
 };
 
@@ -361,7 +321,7 @@ TEST_F(ExplorerCommandTest, HiddenWithoutFileSystemItemsOrWhenSwitchedOff) {
             child->GetFlags(&flags);
             if (flags == ECF_DEFAULT) EXPECT_EQ(child->Invoke(items.Get(), nullptr), E_INVALIDARG);
         }
-        EXPECT_TRUE(Handed().empty());
+        EXPECT_TRUE(Handed.Now().empty());
     }
     EXPECT_TRUE(Records.WaitFor(1, 500).empty());
 }

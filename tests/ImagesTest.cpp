@@ -2,7 +2,6 @@
 // entries, droplet images made from the shell's icon, and that they are made once per process
 // and freed when the library may be unloaded.
 #include <windows.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,6 +12,7 @@
 
 #include "fixtures/DropletMenuTest.h"
 #include "fixtures/ShellRightClick.h"
+#include "shellkit/ProcessResources.h"
 #include "module/CKrShellExtModule.h"
 
 namespace {
@@ -20,19 +20,6 @@ namespace {
 using ImagesTest = DropletMenuTest;
 
 CKrShellExtModule& CKrShellModule() { return CKrShellExtModule::Instance(); }
-
-// GDI objects of this process. Wine answers GetGuiResources with ERROR_CALL_NOT_IMPLEMENTED but
-// keeps a shared handle table as Windows does behind the process environment block: 65,536
-// entries of 24 bytes whose type byte is 0 when the entry is free.
-DWORD GdiObjectCount() {
-    SetLastError(ERROR_SUCCESS);
-    DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (count || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return count;
-    const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-    const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
-    for (size_t entry = 0; table && entry < 0x10000; ++entry) count += table[entry * 24 + 14] != 0;
-    return count;
-}
 
 void CollectImages(const std::vector<MenuItemSnapshot>& items, std::vector<HBITMAP>& images) {
     for (const MenuItemSnapshot& item : items) {

@@ -81,7 +81,7 @@ STDMETHODIMP CShlDropMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
         item.hSubMenu = popup.Get();
         item.dwTypeData = const_cast<wchar_t*>(text.Get());
         if (InsertMenuItemW(menu, indexMenu, TRUE, &item)) popup.Release();
-        MenuImages::Process().Attach(menu, indexMenu, ProductImage);
+        MenuImages::Process().Attach(menu, indexMenu, IDB_PRODUCT);
         // The shell never invokes a submenu entry; the code keeps offsets and codes aligned.
         InsertedKinds.push_back(Cmd::KestrelMenu);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, IdentifiersUsed);

@@ -143,5 +143,5 @@ HMENU MenuBuilder::Popup(Place place) {
 MenuText MenuBuilder::TextOf(const CommandInfo& info) {
     const ComposedText* composed = FindComposedText(info.Code);
     if (!composed) return MenuText(info.MenuTextId);
-    return MenuText(CreateWordTextId, Plan.ArchiveName, composed->Suffix);
+    return MenuText(IDS_CREATE_WORD, Plan.ArchiveName, composed->Suffix);
 }

@@ -7,6 +7,7 @@
 
 #include "menu/GdiplusImage.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 #include "support/UniqueHandle.h"
 
 namespace Flat = Gdiplus::DllExports;

@@ -7,6 +7,7 @@
 
 #include "menu/UniqueBitmap.h"
 #include "module/CCriticalSection.h"
+#include "resources/resource.h"
 
 // The menu bitmaps of the whole process, shared by every handler object on every thread: the
 // eleven fixed images, loaded together on first use, and the droplet images, made once per
@@ -45,8 +46,9 @@ private:
 
     CCriticalSection Section;
     bool FixedLoaded = false;
-    FixedImage Fixed[11] = {{205, {}}, {206, {}}, {214, {}}, {217, {}}, {212, {}}, {210, {}},
-                            {211, {}}, {209, {}}, {213, {}}, {207, {}}, {208, {}}};  // in the order of loading
+    FixedImage Fixed[11] = {{IDB_PRODUCT, {}}, {IDB_CONVERT, {}},      {IDB_SELF_EXTRACT, {}}, {IDB_SCHEDULE, {}},
+                            {IDB_CREATE_NEW, {}}, {IDB_EMAIL, {}},  {IDB_FTP, {}},          {IDB_BURN, {}},
+                            {IDB_ZIP, {}},        {IDB_KESX, {}},   {IDB_SPARE_CREATE, {}}};  // in the order of loading
     ULONG_PTR GdiplusToken = 0;
     std::map<std::wstring, Droplet> Droplets;
     // Images of droplet files changed since: an open menu may still show them.

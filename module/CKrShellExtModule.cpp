@@ -5,15 +5,13 @@
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
 #include "module/ObjectMap.h"
+#include "resources/resource.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 // The image that holds this code: the DLL, or a test executable linking the library.
 HINSTANCE g_instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
-
-// The application and shell-handler entries, run before the classes' own scripts.
-constexpr UINT AppScriptId = 101;
 
 // Registration reads the scripts under the system default locale, whatever the caller's
 // thread had; the caller gets its own locale back on every way out.
@@ -103,7 +101,7 @@ HRESULT CKrShellExtModule::DllRegisterServer() noexcept {
     SystemLocaleScope locale;
     const AppIdText appId;
     const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
-    HRESULT hr = UpdateRegistryFromResource(AppScriptId, true, appIdPair);
+    HRESULT hr = UpdateRegistryFromResource(IDR_APP_SCRIPT, true, appIdPair);
     for (size_t i = 0; SUCCEEDED(hr) && i < ObjectMap.size(); ++i) {
         hr = UpdateRegistryFromResource(ObjectMap[i].ScriptId, true);  // no component categories to add
     }
@@ -118,5 +116,5 @@ HRESULT CKrShellExtModule::DllUnregisterServer() noexcept {
     }
     const AppIdText appId;
     const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
-    return UpdateRegistryFromResource(AppScriptId, false, appIdPair);
+    return UpdateRegistryFromResource(IDR_APP_SCRIPT, false, appIdPair);
 }

@@ -4,9 +4,10 @@
 #include "menu/CShlContextMenu.h"
 #include "module/Guids.h"
 #include "proppage/CPropPageExt.h"
+#include "resources/resource.h"
 
 constexpr std::array<ObjectMapEntry, 3> ObjectMap = {{
-    {&KrGuids::PropPageExt, 103, &CPropPageExt::CreateInstance},
-    {&KrGuids::ShlContextMenu, 104, &CShlContextMenu::CreateInstance},
-    {&KrGuids::ShlDropMenu, 152, &CShlDropMenu::CreateInstance},
+    {&KrGuids::PropPageExt, IDR_PROP_PAGE_EXT_SCRIPT, &CPropPageExt::CreateInstance},
+    {&KrGuids::ShlContextMenu, IDR_SHL_CONTEXT_MENU_SCRIPT, &CShlContextMenu::CreateInstance},
+    {&KrGuids::ShlDropMenu, IDR_SHL_DROP_MENU_SCRIPT, &CShlDropMenu::CreateInstance},
 }};

@@ -29,7 +29,8 @@ std::wstring Render(const std::vector<MenuItemSnapshot>& items, int depth = 0) {
     for (const MenuItemSnapshot& item : items) {
         tree += std::wstring(2 * depth, L' ') + item.Text;
         if (item.Id >= FirstId) tree += L" #" + std::to_wstring(item.Id - FirstId);
-        if (item.Image) tree += L" [" + std::to_wstring(BitmapResourceOf(item.Image, ModuleInstance(), {205})) + L"]";
+        if (item.Image)
+            tree += L" [" + std::to_wstring(BitmapResourceOf(item.Image, ModuleInstance(), {IDB_PRODUCT})) + L"]";
         tree += L"\n" + Render(item.Submenu, depth + 1);
     }
     return tree;

@@ -14,6 +14,7 @@
 #include "fixtures/ShellRightClick.h"
 #include "shellkit/ProcessResources.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -47,7 +48,8 @@ std::string QuarterIcon() {
 }
 
 TEST_F(ImagesTest, EachBitmapIsA14By14TrueColourImageWithTheSamePixelsInEveryLanguage) {
-    for (UINT id : {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217}) {
+    for (UINT id : {IDB_PRODUCT, IDB_CONVERT, IDB_KESX, IDB_SPARE_CREATE, IDB_BURN, IDB_EMAIL, IDB_FTP, IDB_CREATE_NEW,
+                    IDB_ZIP, IDB_SELF_EXTRACT, IDB_SCHEDULE}) {
         std::string first;
         for (LANGID language : {0x0407, 0x0409, 0x040C, 0x0411, 0x0804}) {  // de, en-US, fr, ja, zh-CN
             SCOPED_TRACE(testing::Message() << "bitmap " << id << " language " << language);
@@ -71,16 +73,17 @@ TEST_F(ImagesTest, RememberedEntriesCarryTheirImagesOnTheShellMenu) {
         DWORD Code;
         const std::wstring& Selected;
         UINT Image;
-    } cases[] = {{22, folder, 212}, {23, folder, 210}, {24, folder, 211}, {25, folder, 209}, {27, folder, 217},
-                 {17, folder, 213}, {18, folder, 207}, {26, folder, 205}, {6, zip, 205},     {16, zip, 205}, {1, zip, 205}};
+    } cases[] = {{22, folder, IDB_CREATE_NEW}, {23, folder, IDB_EMAIL},    {24, folder, IDB_FTP},
+                 {25, folder, IDB_BURN},       {27, folder, IDB_SCHEDULE}, {17, folder, IDB_ZIP},
+                 {18, folder, IDB_KESX},       {26, folder, IDB_PRODUCT},  {6, zip, IDB_PRODUCT},
+                 {16, zip, IDB_PRODUCT},       {1, zip, IDB_PRODUCT}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Code);
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, RegistryValues::Cmd1, c.Code);
         ShellRightClick click({c.Selected});
         const std::vector<MenuItemSnapshot> menu = click.Snapshot();
         ASSERT_EQ(menu.size(), 3u);  // separator, the remembered entry, "Kestrel"
-        EXPECT_EQ(BitmapResourceOf(menu[1].Image, ModuleInstance(), {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217}),
-                  c.Image);
+        EXPECT_EQ(BitmapResourceOf(menu[1].Image, ModuleInstance()), c.Image);
     }
 }
 

@@ -48,8 +48,7 @@ std::wstring Render(const ShellRightClick& click, const std::vector<MenuItemSnap
         tree += std::wstring(2 * depth, L' ') + (item.Separator ? L"----" : item.Text);
         if (item.Id >= FirstId) tree += L" =" + std::to_wstring(CodeAt(click, item.Id - FirstId));
         if (item.Image) {
-            const UINT image =
-                BitmapResourceOf(item.Image, ModuleInstance(), {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217});
+            const UINT image = BitmapResourceOf(item.Image, ModuleInstance());
             tree += L" [" + (image ? std::to_wstring(image) : std::wstring(L"?")) + L"]";
         }
         tree += L"\n" + Render(click, item.Submenu, depth + 1);
@@ -229,9 +228,9 @@ TEST_F(ContextMenuTest, FlagsAndIdentifierRangeDecideWhetherAnythingIsAdded) {
 // keeping the suffix and never splitting a surrogate pair.
 TEST(MenuText, CutsAnOverlongName) {
     // Room for the name is 1023 - "Create " - ".kesx" = 1011 units.
-    EXPECT_EQ(MenuText(149, std::wstring(3000, L'n'), L".kesx").Get(),
+    EXPECT_EQ(MenuText(IDS_CREATE_WORD, std::wstring(3000, L'n'), L".kesx").Get(),
               L"Create " + std::wstring(1011, L'n') + L".kesx");
     // The 1011th unit is a high surrogate.
     const std::wstring split = std::wstring(1010, L'n') + L"\U0001F600" + std::wstring(10, L'n');
-    EXPECT_EQ(MenuText(149, split, L".kesx").Get(), L"Create " + std::wstring(1010, L'n') + L".kesx");
+    EXPECT_EQ(MenuText(IDS_CREATE_WORD, split, L".kesx").Get(), L"Create " + std::wstring(1010, L'n') + L".kesx");
 }

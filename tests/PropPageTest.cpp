@@ -16,6 +16,7 @@
 #include "fixtures/TempTree.h"
 #include "module/Guids.h"
 #include "proppage/CapabilityCatalogue.h"
+#include "resources/resource.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;
@@ -37,21 +38,21 @@ Shown ShownFor(std::wstring_view path) {
 TEST(CapabilityCatalogue, LastExtensionThenTwoPartNameInEitherCase) {
     // Written out independently of the library's table: name, headings, line count.
     const std::pair<const wchar_t*, Shown> cases[] = {
-        {L".kesx", {{154}, 18}}, {L".kedx", {{154}, 18}}, {L".kes", {{171}, 11}},  {L".zip", {{155}, 13}},
-        {L".cbz", {{155}, 13}},  {L".z01", {{155}, 13}},  {L".rar", {{176}, 5}},   {L".cbr", {{176}, 5}},
-        {L".001", {{176}, 5}},   {L".7z", {{208}, 4}},    {L".lzma", {{207}, 4}},  {L".tlzma", {{209}, 4}},
-        {L".tar", {{178}, 7}},   {L".cbt", {{178}, 7}},   {L".gtar", {{178}, 7}},  {L".gnutar", {{178}, 7}},
-        {L".ustar", {{178}, 7}}, {L".z", {{179}, 5}},     {L".tz", {{182}, 9}},    {L".gz", {{180}, 5}},
-        {L".tgz", {{183}, 9}},   {L".bz2", {{181}, 5}},   {L".tbz2", {{184}, 9}},  {L".tbz", {{184}, 9}},
-        {L".as", {{185}, 4}},    {L".arc", {{187}, 4}},   {L".arj", {{188}, 4}},   {L".b64", {{189}, 4}},
-        {L".hqx", {{190}, 4}},   {L".btoa", {{191}, 4}},  {L".lha", {{198}, 5}},   {L".lzh", {{198}, 4}},
-        {L".mime", {{192}, 4}},  {L".mim", {{192}, 4}},   {L".mme", {{192}, 4}},   {L".sco", {{197}, 4}},
-        {L".cpt", {{193}, 4}},   {L".uue", {{194}, 4}},   {L".uu", {{194}, 4}},    {L".cab", {{196}, 4}},
-        {L".ync", {{195}, 4}},   {L".yenc", {{195}, 4}},  {L".ntx", {{195}, 4}},
-        {L"C:\\src.tar.gz", {{180, 183}, 14}},  {L"old.kes.hqx", {{190, 171}, 15}},    {L"old.kes.bin", {{171}, 11}},
-        {L"notes.kesx.bin", {{154}, 18}},       {L"notes.KESX.HQX", {{190, 154}, 22}}, {L"x.zip.uue", {{194, 155}, 17}},
-        {L"a.TAR.Z", {{179, 182}, 14}},        {L"C:\\my.files\\data.gz", {{180}, 5}}, {L"C:\\Photos.old\\readme", {{}, 0}},
-        {L".tar.bz2", {{181, 184}, 14}},       {L"README", {{}, 0}},                  {L"setup.bin", {{}, 0}},
+        {L".kesx", {{IDS_CAPS_KESX}, 18}}, {L".kedx", {{IDS_CAPS_KESX}, 18}}, {L".kes", {{IDS_CAPS_KES}, 11}},  {L".zip", {{IDS_CAPS_ZIP}, 13}},
+        {L".cbz", {{IDS_CAPS_ZIP}, 13}},  {L".z01", {{IDS_CAPS_ZIP}, 13}},  {L".rar", {{IDS_CAPS_RAR}, 5}},   {L".cbr", {{IDS_CAPS_RAR}, 5}},
+        {L".001", {{IDS_CAPS_RAR}, 5}},   {L".7z", {{IDS_CAPS_7ZIP}, 4}},    {L".lzma", {{IDS_CAPS_LZMA}, 4}},  {L".tlzma", {{IDS_CAPS_LZMA_TAR}, 4}},
+        {L".tar", {{IDS_CAPS_TAR}, 7}},   {L".cbt", {{IDS_CAPS_TAR}, 7}},   {L".gtar", {{IDS_CAPS_TAR}, 7}},  {L".gnutar", {{IDS_CAPS_TAR}, 7}},
+        {L".ustar", {{IDS_CAPS_TAR}, 7}}, {L".z", {{IDS_CAPS_UNIX_COMPRESS}, 5}},     {L".tz", {{IDS_CAPS_UNIX_COMPRESSED_TAR}, 9}},    {L".gz", {{IDS_CAPS_GZIP}, 5}},
+        {L".tgz", {{IDS_CAPS_GZIP_TAR}, 9}},   {L".bz2", {{IDS_CAPS_BZIP2}, 5}},   {L".tbz2", {{IDS_CAPS_BZIP2_TAR}, 9}},  {L".tbz", {{IDS_CAPS_BZIP2_TAR}, 9}},
+        {L".as", {{IDS_CAPS_APPLE_SINGLE}, 4}},    {L".arc", {{IDS_CAPS_ARC}, 4}},   {L".arj", {{IDS_CAPS_ARJ}, 4}},   {L".b64", {{IDS_CAPS_B64}, 4}},
+        {L".hqx", {{IDS_CAPS_HQZ}, 4}},   {L".btoa", {{IDS_CAPS_BTOA}, 4}},  {L".lha", {{IDS_CAPS_LHA}, 5}},   {L".lzh", {{IDS_CAPS_LHA}, 4}},
+        {L".mime", {{IDS_CAPS_MIME}, 4}},  {L".mim", {{IDS_CAPS_MIME}, 4}},   {L".mme", {{IDS_CAPS_MIME}, 4}},   {L".sco", {{IDS_CAPS_SCO}, 4}},
+        {L".cpt", {{IDS_CAPS_COMPACT_PRO}, 4}},   {L".uue", {{IDS_CAPS_UU_ENCODED}, 4}},   {L".uu", {{IDS_CAPS_UU_ENCODED}, 4}},    {L".cab", {{IDS_CAPS_CAB}, 4}},
+        {L".ync", {{IDS_CAPS_Y_ENCODED}, 4}},   {L".yenc", {{IDS_CAPS_Y_ENCODED}, 4}},  {L".ntx", {{IDS_CAPS_Y_ENCODED}, 4}},
+        {L"C:\\src.tar.gz", {{IDS_CAPS_GZIP, IDS_CAPS_GZIP_TAR}, 14}},  {L"old.kes.hqx", {{IDS_CAPS_HQZ, IDS_CAPS_KES}, 15}},    {L"old.kes.bin", {{IDS_CAPS_KES}, 11}},
+        {L"notes.kesx.bin", {{IDS_CAPS_KESX}, 18}},       {L"notes.KESX.HQX", {{IDS_CAPS_HQZ, IDS_CAPS_KESX}, 22}}, {L"x.zip.uue", {{IDS_CAPS_UU_ENCODED, IDS_CAPS_ZIP}, 17}},
+        {L"a.TAR.Z", {{IDS_CAPS_UNIX_COMPRESS, IDS_CAPS_UNIX_COMPRESSED_TAR}, 14}},        {L"C:\\my.files\\data.gz", {{IDS_CAPS_GZIP}, 5}}, {L"C:\\Photos.old\\readme", {{}, 0}},
+        {L".tar.bz2", {{IDS_CAPS_BZIP2, IDS_CAPS_BZIP2_TAR}, 14}},       {L"README", {{}, 0}},                  {L"setup.bin", {{}, 0}},
         {L"x.", {{}, 0}},                      {L"", {{}, 0}},
     };
     for (const auto& [name, shown] : cases) {
@@ -184,7 +185,7 @@ TEST_F(PropertySheetHandler, AcceptedPageShowsFileAndCapabilitiesAndHoldsTheLibr
     tab.cchTextMax = ARRAYSIZE(text);
     SendMessageW(PropSheet_GetTabControl(sheet), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tab));
     EXPECT_STREQ(text, L"Kestrel archive");
-    const HWND fileLine = GetDlgItem(page, 201), list = GetDlgItem(page, 202);
+    const HWND fileLine = GetDlgItem(page, IDC_PAGE_FILE_LINE), list = GetDlgItem(page, IDC_PAGE_CAPABILITIES);
     GetWindowTextW(fileLine, text, ARRAYSIZE(text));
     EXPECT_STREQ(text, L"File: Übersicht.tar.gz");
     const std::vector<std::wstring> items = ListItems(list);

@@ -11,12 +11,13 @@
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 #include "support/RegistryValues.h"
 
 namespace {
 
-constexpr UINT FirstStringId = 100;
-constexpr UINT LastStringId = 221;
+constexpr UINT FirstStringId = IDS_SHELL_EXTENSION;
+constexpr UINT LastStringId = IDS_HELP_EXTRACT_TO_MY_ARCHIVES;
 
 const LANGID English = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 const LANGID German = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
@@ -47,9 +48,9 @@ std::tuple<size_t, bool, bool> Shape(const std::wstring& text) {
 // Every id in every language and none beside; an English system loads the English texts.
 TEST(StringTable, EveryLanguageHasEveryIdWithTheEnglishFieldsAndBlanks) {
     const std::map<UINT, std::wstring> exact = {
-        {213, L"Schedule archive creation for selected content. "},
-        {152, L"File: %s"},
-        {197, L"The SCO compressed file fomrat capabilities:"},
+        {IDS_HELP_SCHEDULE, L"Schedule archive creation for selected content. "},
+        {IDS_FILE_LINE, L"File: %s"},
+        {IDS_CAPS_SCO, L"The SCO compressed file fomrat capabilities:"},
     };
     for (UINT id = FirstStringId - 1; id <= LastStringId + 1; ++id) {
         const std::wstring english = TableText(id, English);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <chrono>
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -42,10 +42,7 @@ bool IsTempFileIn(const std::wstring& file, const std::wstring& folder) {
 }
 
 // A remembered command code; 0 when there is none.
-DWORD Recent(const wchar_t* name) {
-    DWORD value = 0, size = sizeof(value);
-    return RegGetValueW(HKEY_CURRENT_USER, Reg::ContextMenuKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) ? 0 : value;
-}
+DWORD Recent(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
 // Full paths (upper case) of the files in folder that match pattern.
 std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
@@ -65,7 +62,6 @@ protected:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         InstallArchiver(StandinRecords::ArchiverFolder());
     }
@@ -113,23 +109,6 @@ protected:
     StandinRecords Records;
     ContextMenuState State;
 };
-
-TEST_F(CommandTest, ExtractAllHereFromTheMenuHandsTheBatchToolTheEightLineRequest) {
-    const std::wstring zip = Tree.AddFile(L"Data\\a.zip");
-    ShellRightClick click({zip, Tree.AddFolder(L"Data\\Sub"), Tree.AddFile(L"Data\\b.kesx")});
-    ASSERT_EQ(click.InitializeResult, S_OK);
-    EXPECT_EQ(click.Invoke(L"Extract All Here"), S_OK);
-    const std::vector<StandinRecord> records = Records.WaitFor(1);
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].Program, L"Batch.exe");
-    EXPECT_EQ(records[0].Parameters(), L"-i \"" + records[0].InputFile + L"\"");
-    EXPECT_TRUE(IsTempFileIn(records[0].InputFile, Requests)) << records[0].InputFile;
-    EXPECT_EQ(RequestText(records[0].InputBytes),
-              CrLfLines({L"[FilesToInclude]", L"0=" + zip, L"2=" + Data + L"\\b.kesx", L"[Archive]", L"WizardType=0",
-                         L"[ContextMenu]", L"RequestedActionCmd=1", L"ExtractTo=" + Data}));
-    EXPECT_EQ(RequestFiles().size(), 1u);  // not deleted
-    EXPECT_EQ(Recent(Reg::Cmd1), 1u);
-}
 
 // Selection for the command table: 0 a.zip, 1 Sub (folder), 2 notes.txt, 3 w.rar, 4 x.gz, 5 y.tgz.
 struct CommandCase {
@@ -253,12 +232,14 @@ TEST_F(CommandTest, SchedulerGetsANarrowListFileInTheUserTemporaryFolder) {
 
 TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
     Select({Tree.AddFile(L"Data\\a.zip")});
-    // Without "TempFolder" the request goes to the user's temporary folder.
+    // Without "TempFolder", or with an empty one, the request goes to the user's temporary folder.
     RegistrySandbox::DeleteValue(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder);
     EXPECT_EQ(InvokeContextCommand(State, 4), S_OK);
-    std::vector<StandinRecord> records = Records.WaitFor(1);
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_TRUE(IsTempFileIn(records[0].InputFile, UserTemp())) << records[0].InputFile;
+    RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, L"");
+    EXPECT_EQ(InvokeContextCommand(State, 4), S_OK);
+    std::vector<StandinRecord> records = Records.WaitFor(2);
+    ASSERT_EQ(records.size(), 2u);
+    for (const StandinRecord& record : records) EXPECT_TRUE(IsTempFileIn(record.InputFile, UserTemp())) << record.InputFile;
 
     // A "TempFolder" naming a missing folder: the request commands fail and start nothing.
     RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Tree.PathOf(L"Gone"));
@@ -267,9 +248,9 @@ TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
     // A command started afterwards is the only new start.
     RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
     EXPECT_EQ(InvokeContextCommand(State, 7), S_OK);
-    records = Records.WaitFor(2);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_NE(RequestText(records[1].InputBytes).find(L"RequestedActionCmd=7\r\n"), std::wstring::npos);
+    records = Records.WaitFor(3);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_NE(RequestText(records[2].InputBytes).find(L"RequestedActionCmd=7\r\n"), std::wstring::npos);
     EXPECT_EQ(GetFileAttributesW(Tree.PathOf(L"Gone").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -323,27 +304,17 @@ TEST_F(CommandTest, RememberedCommandsFollowTheUpdateRule) {
     EXPECT_EQ(RecentCommands::Read().Cmd1, 0u);
 }
 
-// Writing the request must stay linear in the number of selected items.
-TEST_F(CommandTest, RequestForHugeSelectionsIsWrittenInLinearTime) {
-    const std::wstring missing = Tree.PathOf(L"NoArchiver\\Batch.exe");
-    auto timeFor = [&](size_t count) {
-        State.SelectionItems.clear();
-        for (size_t i = 0; i < count; ++i)
-            State.SelectionItems.push_back({Data + L"\\file number " + std::to_wstring(i) + L".zip", 0});
-        State.SelectionFolder = Data;
-        const auto start = std::chrono::steady_clock::now();
-        const std::wstring request = NewRequestOf(
-            [&] { EXPECT_EQ(LaunchWithRequest(State, missing, ItemFilter::ArchivesOnly, 1), E_FAIL); });
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_NE(RequestText(ReadFileBytes(request)).find(std::to_wstring(count - 1) + L"=" + State.SelectionItems.back().Path + L"\r\n"),
-                  std::wstring::npos);
-        DeleteFileW(request.c_str());
-        return seconds;
-    };
-    const double small = timeFor(1000), large = timeFor(10000);
-    std::printf("request for 1,000 items: %.3f s; for 10,000 items: %.3f s\n", small, large);
-    // Ten times the items may take about ten times as long, never a hundred.
-    EXPECT_LT(large, 40 * small + 0.05);
+// A selection of ten thousand items reaches the request whole (its speed is the benchmark's).
+TEST_F(CommandTest, RequestForAHugeSelectionHoldsEveryItem) {
+    State.SelectionFolder = Data;
+    for (size_t i = 0; i < 10000; ++i)
+        State.SelectionItems.push_back({Data + L"\\file number " + std::to_wstring(i) + L".zip", 0});
+    const std::wstring request = NewRequestOf([&] {
+        EXPECT_EQ(LaunchWithRequest(State, Tree.PathOf(L"NoArchiver\\Batch.exe"), ItemFilter::ArchivesOnly, 1), E_FAIL);
+    });
+    const std::wstring text = RequestText(ReadFileBytes(request));
+    EXPECT_NE(text.find(L"\r\n9999=" + State.SelectionItems.back().Path + L"\r\n"), std::wstring::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 10000 + 6);  // and six lines of sections and settings
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
-// Menu images through the real handler: the bitmap resources, the images of the remembered
-// entries, droplet images made from the shell's icon, and that they are made once per process
-// and freed when the library may be unloaded.
+// Menu images through the real handler: the images of the remembered entries, droplet images
+// made from the shell's icon, and that they are made once per process and freed when the
+// library may be unloaded.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "fixtures/DropletMenuTest.h"
@@ -45,26 +44,6 @@ std::string QuarterIcon() {
         for (int column = 0; column < 16; ++column) put(quarters[row / 8][column / 8], 4);
     for (int row = 15; row >= 0; --row) put(row >= 8 ? 0xFF : 0x00, 1), put(0, 3);  // transparent where the mask is set
     return bytes;
-}
-
-TEST_F(ImagesTest, EachBitmapIsA14By14TrueColourImageWithTheSamePixelsInEveryLanguage) {
-    for (UINT id : {IDB_PRODUCT, IDB_CONVERT, IDB_KESX, IDB_SPARE_CREATE, IDB_BURN, IDB_EMAIL, IDB_FTP, IDB_CREATE_NEW,
-                    IDB_ZIP, IDB_SELF_EXTRACT, IDB_SCHEDULE}) {
-        std::string first;
-        for (LANGID language : {0x0407, 0x0409, 0x040C, 0x0411, 0x0804}) {  // de, en-US, fr, ja, zh-CN
-            SCOPED_TRACE(testing::Message() << "bitmap " << id << " language " << language);
-            HRSRC found = FindResourceExW(ModuleInstance(), RT_BITMAP, MAKEINTRESOURCEW(id), language);
-            ASSERT_TRUE(found);
-            ASSERT_EQ(SizeofResource(ModuleInstance(), found), 656u);
-            const auto* data = static_cast<const char*>(LockResource(LoadResource(ModuleInstance(), found)));
-            const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(data);
-            // Positive height: rows bottom-up.
-            EXPECT_EQ(std::tuple(h->biSize, h->biWidth, h->biHeight, h->biBitCount, h->biCompression),
-                      std::tuple(40ul, 14l, 14l, WORD{24}, static_cast<DWORD>(BI_RGB)));
-            if (first.empty()) first.assign(data, 656);
-            EXPECT_EQ(std::string(data, 656), first);
-        }
-    }
 }
 
 TEST_F(ImagesTest, RememberedEntriesCarryTheirImagesOnTheShellMenu) {

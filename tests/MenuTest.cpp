@@ -65,11 +65,7 @@ bool ProbeLeftIn(const std::wstring& folder) {
     return search != INVALID_HANDLE_VALUE;
 }
 
-DWORD Remembered(const wchar_t* name) {
-    DWORD value = 0, size = sizeof value;
-    RegGetValueW(HKEY_CURRENT_USER, Reg::ContextMenuKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
+DWORD Remembered(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
 const std::wstring UntouchedShellMenu = L"Open\nProperties\n";
 
@@ -85,14 +81,10 @@ const std::wstring ExtractEntries =
     L"  Extract All to Folder named after archive =4\n  Extract All with Options... =5\n";
 const std::wstring ToolsAfter = L"  Add to Existing Archive... =26\n  ---- =35\n  Kestrel Tools =31\n";
 const std::wstring OneArchive = L"  Open with Kestrel... =21 [205]\n" + ExtractEntries + ToolsAfter;
-const std::wstring SingleZip = OneArchive + Convert +
-                               L"    Verify =7\n"
-                               L"    Recover =8\n"
-                               L"    Archive Manifest =29\n"
-                               L"      Print... =11\n"
-                               L"      Copy to Clipboard =12\n"
-                               L"      Save As... =13\n" +
-                               Digest + Autobox + L"    Make Self-Extracting... =16 [214]\n";
+const std::wstring Verifiable = L"    Verify =7\n    Recover =8\n    Archive Manifest =29\n      Print... =11\n"
+                                L"      Copy to Clipboard =12\n      Save As... =13\n";
+const std::wstring SingleTgz = OneArchive + Convert + Verifiable + Digest + Autobox;
+const std::wstring SingleZip = SingleTgz + L"    Make Self-Extracting... =16 [214]\n";
 const std::wstring Wizards = L"  Wizards =32\n"
                              L"    Create New... =22 [212]\n"
                              L"    Create and Email... =23 [210]\n"
@@ -114,11 +106,7 @@ const std::vector<CommandCode> ArchivesIds = {35, 1,  2,  3,  4,  5,  17, 18, 22
 
 class ContextMenuTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
-    }
-
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, Reg::ProductKey}};
+    RegistrySandbox Registry{{HKEY_CURRENT_USER, Reg::ContextMenuKey}};
     TempTree Tree;
 };
 
@@ -157,6 +145,17 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
          {35, 21, 1, 2, 3, 4, 5, 26, 6, 14, 15, 35, 31, 34}},
         {"one gzip", {Tree.AddFile(L"x.gz")}, 0, 0, OnShellMenu(L"", OneArchive + Digest + Autobox),
          {35, 21, 1, 2, 3, 4, 5, 26, 14, 15, 35, 31, 34}},
+        {"one KES", {Tree.AddFile(L"old.KES")}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
+        {"one KESX", {Tree.AddFile(L"new.kesx")}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
+        {"one tgz", {Tree.AddFile(L"x.tgz")}, 0, 0, OnShellMenu(L"", SingleTgz),
+         {35, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 35, 31, 34}},
+        {"a gzip and a 7z", {Tree.AddFile(L"Pack\\x.gz"), Tree.AddFile(L"Pack\\y.7z")}, 0, 0,
+         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack")),
+         {35, 1, 2, 3, 4, 5, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34}},
+        {"first item in a folder that is gone", {Tree.PathOf(L"gone\\a.zip"), zip}, 0, 0,
+         OnShellMenu(L"", ExtractEntries.substr(ExtractEntries.find(L"  Extract All to D")) + Wizards + Convert +
+                              Schedule + Autobox),
+         {35, 2, 3, 4, 5, 22, 23, 24, 25, 32, 20, 26, 6, 27, 15, 35, 31, 34}},
         {"several items directly on a drive root", {drive + L"\\kr-menu-test-a", drive + L"\\kr-menu-test-b"}, 0, 0,
          OnShellMenu(L"", NotOneArchive(drive)), FolderIds},
         {"one zip on a drive root, where the probe runs", {rootZip}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <cwctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "fixtures/TempTree.h"
 #include "menu/CShlContextMenu.h"
 #include "proppage/CPropPageExt.h"
+#include "selection/Applicability.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"
@@ -25,26 +25,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-TEST(ClassifyPath, EveryExtensionInBothCases) {
-    // Written out independently of the library's table, so a wrong or missing row shows up.
-    const std::pair<std::wstring, ArchiveKind> extensions[] = {
-        {L".zip", 0},  {L".cbz", 0},  {L".z01", 0},  {L".kesx", 1},  {L".kes", 2},    {L".sea", 5},   {L".tar", 6},
-        {L".cbt", 6},  {L".gtar", 6}, {L".gnutar", 6}, {L".ustar", 6}, {L".tlzma", 6}, {L".tgz", 7},  {L".tbz2", 8},
-        {L".tbz", 8},  {L".tz", 9},   {L".7z", 10},  {L".lzma", 11}, {L".rar", 20},   {L".cbr", 20},  {L".001", 20},
-        {L".z", 21},   {L".gz", 23},  {L".bz2", 25}, {L".lha", 27},  {L".lzh", 28},   {L".cab", 29},  {L".as", 40},
-        {L".arc", 41}, {L".arj", 42}, {L".b64", 43}, {L".hqx", 44},  {L".bin", 45},   {L".mime", 48}, {L".mim", 48},
-        {L".mme", 48}, {L".pf", 52},  {L".uue", 56}, {L".uu", 56},   {L".yenc", 59},  {L".ync", 59},  {L".ntx", 59},
-        {L".kedx", 69},
-    };
-    TempTree tree;
-    for (const auto& [extension, kind] : extensions) {
-        std::wstring upper = extension;
-        for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-        for (const std::wstring& path : {tree.AddFile(L"lower" + extension), tree.AddFile(L"UPPER" + upper)})
-            EXPECT_EQ(ClassifyPath(path.c_str()).Kind, kind) << path;
-    }
-}
-
 TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
     enum Make { File, Folder, Nothing };
     const struct {
@@ -52,6 +32,12 @@ TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
         Make What;
         ArchiveKind Kind;
     } cases[] = {
+        // One extension of each kind, in either case; written out independently of the library's table.
+        {L"x.Z01", File, 0},   {L"x.KESX", File, 1}, {L"x.kes", File, 2},   {L"x.SEA", File, 5},  {L"x.tgz", File, 7},
+        {L"x.TBZ", File, 8},   {L"x.tz", File, 9},   {L"x.lzma", File, 11}, {L"x.001", File, 20}, {L"x.Z", File, 21},
+        {L"x.bz2", File, 25},  {L"x.LHA", File, 27}, {L"x.lzh", File, 28},  {L"x.CAB", File, 29}, {L"x.as", File, 40},
+        {L"x.ARC", File, 41},  {L"x.arj", File, 42}, {L"x.B64", File, 43},  {L"x.Bin", File, 45}, {L"x.mme", File, 48},
+        {L"x.PF", File, 52},   {L"x.uu", File, 56},  {L"x.NTX", File, 59},  {L"x.KEDX", File, 69},
         {L"x.TlZmA", File, 6},        {L".zip", File, 0},           {L"backup.tar.gz", File, 23},
         {L"x.kes.hqx", File, 44},     {L"x.zipx", File, 99},        {L"x.zi", File, 99},
         {L"x.", File, 99},            {L"README", File, 99},        {L"my.dir\\README", File, 99},
@@ -68,12 +54,19 @@ TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
     }
 }
 
-TEST(SelectionFolder, CutBeforeLastBackslash) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"C:\\Data\\a.zip", L"C:\\Data"}, {L"C:\\a.zip", L"C:"}, {L"\\\\server\\share\\a.zip", L"\\\\server\\share"},
-        {L"a.zip", L"a.zip"},
-    };
-    for (const auto& [path, folder] : cases) EXPECT_EQ(SelectionFolder(path), folder) << path;
+TEST(Applicability, WritableProbeLeavesNothingBehindAndIsNotCached) {
+    TempTree tree;
+    const SelectionList here{{tree.AddFile(L"Ärger\\数据.zip"), 0}}, later{{tree.PathOf(L"later\\a.zip"), 0}};
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsFirstFolderWritable(here));
+    EXPECT_EQ(tree.Find(L"Ärger", L"*"), std::vector<std::wstring>{L"数据.zip"});
+
+    // Neither a missing folder nor a file standing where the folder should be takes a file.
+    EXPECT_FALSE(IsFirstFolderWritable(later));
+    EXPECT_FALSE(IsFirstFolderWritable({{tree.UnwritableFolder() + L"\\a.zip", 0}}));
+    tree.AddFolder(L"later");
+    EXPECT_TRUE(IsFirstFolderWritable(later));
+    EXPECT_TRUE(tree.Find(L"later", L"*").empty());
+    EXPECT_FALSE(IsFirstFolderWritable({{L"a.zip", 0}}));
 }
 
 TEST(ReadSelection, KeepsTheShellsOrderAndReplacesTheOldList) {
@@ -126,15 +119,11 @@ TEST(ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
         std::vector<BYTE> Bytes;
         HRESULT Expected;
     } cases[] = {
-        {"no key", ~0u, {}, E_INVALIDARG},
-        {"no value", REG_NONE, {}, E_INVALIDARG},
-        {"0", REG_DWORD, {0, 0, 0, 0}, E_INVALIDARG},
-        {"2", REG_DWORD, {2, 0, 0, 0}, E_INVALIDARG},
-        {"0x101", REG_DWORD, {1, 1, 0, 0}, E_INVALIDARG},
-        {"0x1000000", REG_DWORD, {0, 0, 0, 1}, E_INVALIDARG},
+        {"no key", ~0u, {}, E_INVALIDARG},          {"no value", REG_NONE, {}, E_INVALIDARG},
+        {"0", REG_DWORD, {0, 0, 0, 0}, E_INVALIDARG}, {"2", REG_DWORD, {2, 0, 0, 0}, E_INVALIDARG},
+        {"0x101", REG_DWORD, {1, 1, 0, 0}, E_INVALIDARG}, {"0x1000000", REG_DWORD, {0, 0, 0, 1}, E_INVALIDARG},
         {"64-bit 1", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, E_INVALIDARG},
-        {"1", REG_DWORD, {1, 0, 0, 0}, S_OK},
-        {"binary 1", REG_BINARY, {1, 0, 0, 0}, S_OK},
+        {"1", REG_DWORD, {1, 0, 0, 0}, S_OK},      {"binary 1", REG_BINARY, {1, 0, 0, 0}, S_OK},
     };
     TempTree tree;
     const std::wstring zip = tree.AddFile(L"a.zip");

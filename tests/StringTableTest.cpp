@@ -7,12 +7,10 @@
 #include <tuple>
 #include <vector>
 
-#include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
-#include "support/RegistryValues.h"
 
 namespace {
 
@@ -97,8 +95,6 @@ void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::w
 }
 
 TEST(StringTable, GermanMenuOfAZipAndCreateEntriesOfAFolder) {
-    RegistrySandbox registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"}};
-    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
     TempTree tree;
     const ThreadLanguage german(German);
 

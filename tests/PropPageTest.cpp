@@ -208,19 +208,4 @@ TEST_F(PropertySheetHandler, AcceptedPageShowsFileAndCapabilitiesAndHoldsTheLibr
     EXPECT_EQ(CanUnloadNow(), S_OK) << "the released page gave the library back";
 }
 
-TEST_F(PropertySheetHandler, RefusedPageIsDestroyedAtOnce) {
-    ComPtr<IShellPropSheetExt> handler;
-    ASSERT_EQ(Initialize({Tree.AddFile(L"a.zip")}, HDropMode::Serve, &handler), S_OK);
-    int offered = 0;
-    const LPFNADDPROPSHEETPAGE refuse = [](HPROPSHEETPAGE page, LPARAM offered) -> BOOL {
-        *reinterpret_cast<int*>(offered) += page != nullptr;
-        return FALSE;
-    };
-    EXPECT_EQ(handler->AddPages(refuse, reinterpret_cast<LPARAM>(&offered)), S_OK);
-    EXPECT_EQ(offered, 1);
-    handler.Reset();
-    // Only the page's release gives back the lock taken with its path copy.
-    EXPECT_EQ(CanUnloadNow(), S_OK);
-}
-
 }  // namespace

@@ -10,8 +10,7 @@
 
 namespace {
 
-const std::wstring Product = RegistryValues::ProductKey,
-                   ContextMenu = RegistryValues::ContextMenuKey;
+const std::wstring Product = RegistryValues::ProductKey;
 
 TEST(Registry, GetStringNeedsRoomForTheTerminator) {
     RegistrySandbox sandbox({{HKEY_CURRENT_USER, Product}});
@@ -38,19 +37,6 @@ TEST(Registry, GetStringNeedsRoomForTheTerminator) {
         }
         EXPECT_EQ(buffer[c.Capacity], L'#') << c.Name << c.Capacity;  // nothing written past the capacity
     }
-}
-
-// Remembering a command writes into an existing key only.
-TEST(Registry, SetDwordNeverCreatesTheKey) {
-    CRegistry registry;
-    RegistrySandbox sandbox({{HKEY_CURRENT_USER, Product}});
-    RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, ContextMenu);
-    registry.SetKeyPath(ContextMenu.c_str());
-    EXPECT_FALSE(registry.SetDword(RegistryValues::Cmd1, 5));  // never creates the key
-    EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, ContextMenu));
-    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, ContextMenu, L"Other", 0);
-    ASSERT_TRUE(registry.SetDword(RegistryValues::Cmd1, 0xDEADBEEF));
-    EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, ContextMenu, RegistryValues::Cmd1), 0xDEADBEEFu);
 }
 
 }  // namespace

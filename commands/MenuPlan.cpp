@@ -11,6 +11,12 @@ size_t MenuPlan::FixedCount() const {
     return 1 + rememberedCommands + Kestrel.size();
 }
 
+bool MenuPlan::Offers(CommandCode code) const { return std::find(Kestrel.begin(), Kestrel.end(), code) != Kestrel.end(); }
+
+bool MenuPlan::Remembers(CommandCode code) const {
+    return std::find(Remembered.begin(), Remembered.end(), code) != Remembered.end();
+}
+
 MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent) {
     MenuPlan plan;
     CommandConditions conditions(state);

@@ -20,6 +20,9 @@ struct MenuPlan {
 
     // Identifiers the fixed entries take (droplets take what is left).
     size_t FixedCount() const;
+    // Whether the "Kestrel" menus offer code, or the shell's menu remembers it.
+    bool Offers(CommandCode code) const;
+    bool Remembers(CommandCode code) const;
 };
 
 // Evaluates the conditions in menu order, the remembered commands first, then the "Kestrel"

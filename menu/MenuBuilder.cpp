@@ -140,8 +140,4 @@ HMENU MenuBuilder::Popup(Place place) {
     return popup.Get();
 }
 
-MenuText MenuBuilder::TextOf(const CommandInfo& info) {
-    const ComposedText* composed = FindComposedText(info.Code);
-    if (!composed) return MenuText(info.MenuTextId);
-    return MenuText(IDS_CREATE_WORD, Plan.ArchiveName, composed->Suffix);
-}
+MenuText MenuBuilder::TextOf(const CommandInfo& info) { return EntryText(info, Plan.ArchiveName); }

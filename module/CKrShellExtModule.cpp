@@ -103,6 +103,7 @@ HRESULT CKrShellExtModule::DllRegisterServer() noexcept {
     const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
     HRESULT hr = UpdateRegistryFromResource(IDR_APP_SCRIPT, true, appIdPair);
     for (size_t i = 0; SUCCEEDED(hr) && i < ObjectMap.size(); ++i) {
+        if (ObjectMap[i].ScriptId == DeclaredByPackage) continue;
         hr = UpdateRegistryFromResource(ObjectMap[i].ScriptId, true);  // no component categories to add
     }
     return FAILED(hr) ? hr : S_OK;  // the type library is not registered
@@ -111,6 +112,7 @@ HRESULT CKrShellExtModule::DllRegisterServer() noexcept {
 HRESULT CKrShellExtModule::DllUnregisterServer() noexcept {
     SystemLocaleScope locale;
     for (const ObjectMapEntry& entry : ObjectMap) {
+        if (entry.ScriptId == DeclaredByPackage) continue;
         const HRESULT hr = UpdateRegistryFromResource(entry.ScriptId, false);
         if (FAILED(hr)) return hr;  // the application entries stay
     }

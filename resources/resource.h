@@ -139,6 +139,19 @@
 #define IDB_SELF_EXTRACT                    214
 #define IDB_SCHEDULE                        217
 
+// The same pictures as icons (16 to 48 pixels) for Windows 11's command tree.
+#define IDI_PRODUCT                         305
+#define IDI_CONVERT                         306
+#define IDI_KESX                            307
+#define IDI_SPARE_CREATE                    308
+#define IDI_BURN                            309
+#define IDI_EMAIL                           310
+#define IDI_FTP                             311
+#define IDI_CREATE_NEW                      312
+#define IDI_ZIP                             313
+#define IDI_SELF_EXTRACT                    314
+#define IDI_SCHEDULE                        317
+
 // The archive property page: its dialog with the file line and capability list, its icon.
 #define IDD_ARCHIVE_PAGE                    201
 #define IDC_PAGE_FILE_LINE                  201

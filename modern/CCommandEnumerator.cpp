@@ -21,14 +21,18 @@ STDMETHODIMP CCommandEnumerator::Next(ULONG count, IExplorerCommand** commands, 
     if (fetched) *fetched = 0;
     if (!commands || (count > 1 && !fetched)) return E_POINTER;
     ULONG given = 0;
-    while (given < count && Position < Nodes.size()) {
-        const HRESULT hr = CExplorerCommand::Create(Session, Nodes[Position], &commands[given]);
-        if (FAILED(hr)) {
-            while (given > 0) commands[--given]->Release();
-            return hr;
+    HRESULT hr = S_OK;
+    while (given < count && Position < Nodes.size() && SUCCEEDED(hr)) {
+        try {
+            hr = CExplorerCommand::Create(Session, Nodes[Position], &commands[given]);
+        } catch (...) {
+            hr = E_OUTOFMEMORY;
         }
-        ++Position;
-        ++given;
+        if (SUCCEEDED(hr)) ++Position, ++given;
+    }
+    if (FAILED(hr)) {
+        while (given > 0) commands[--given]->Release();
+        return hr;
     }
     if (fetched) *fetched = given;
     return given == count ? S_OK : S_FALSE;

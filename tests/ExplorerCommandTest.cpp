@@ -17,6 +17,7 @@
 #include "fixtures/FileSystemCalls.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/ShellRightClick.h"
+#include "fixtures/ThreadLanguage.h"
 #include "commands/CommandCode.h"
 #include "module/CKrShellExtModule.h"
 #include "module/Guids.h"
@@ -124,20 +125,6 @@ std::wstring ModernTree(const std::vector<std::wstring>& paths) {
     const std::optional<CommandSnapshot> tree = SnapshotCommand(root.Get(), ItemsOf(paths).Get());
     return tree ? Render(*tree) : std::wstring();
 }
-
-// Resources in a language: Windows goes by the thread's UI language, Wine 8 by the thread locale.
-struct ThreadLanguage {
-    const LANGID SavedUi = GetThreadUILanguage();
-    const LCID SavedLocale = GetThreadLocale();
-    explicit ThreadLanguage(LANGID language) {
-        SetThreadUILanguage(language);
-        SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-    }
-    ~ThreadLanguage() {
-        SetThreadUILanguage(SavedUi);
-        SetThreadLocale(SavedLocale);
-    }
-};
 
 void Remember(CommandCode cmd1, CommandCode cmd2) {
     RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);

@@ -9,6 +9,7 @@
 
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
+#include "fixtures/ThreadLanguage.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
 
@@ -71,21 +72,6 @@ TEST(StringTable, EveryLanguageHasEveryIdWithTheEnglishFieldsAndBlanks) {
         }
     }
 }
-
-// Makes the thread use a language for resources: Windows goes by the thread's UI language,
-// Wine 8 ignores that (SetThreadUILanguage is a stub there) and goes by the thread locale.
-struct ThreadLanguage {
-    const LANGID SavedUi = GetThreadUILanguage();
-    const LCID SavedLocale = GetThreadLocale();
-    explicit ThreadLanguage(LANGID language) {
-        SetThreadUILanguage(language);
-        SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-    }
-    ~ThreadLanguage() {
-        SetThreadUILanguage(SavedUi);
-        SetThreadLocale(SavedLocale);
-    }
-};
 
 void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::wstring>& texts) {
     for (const MenuItemSnapshot& item : items) {

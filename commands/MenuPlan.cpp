@@ -19,15 +19,15 @@ bool MenuPlan::Remembers(CommandCode code) const {
 
 MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent) {
     MenuPlan plan;
+    CommandConditions conditions(state);
     for (CommandCode code : {recent.Cmd1, recent.Cmd2}) {
         if (IsCommandEntry(code)) {
-            if (ConditionHolds(FindCommand(code)->When, state)) plan.Remembered.push_back(code);
+            if (conditions.Holds(FindCommand(code)->When)) plan.Remembered.push_back(code);
         } else if (code >= Cmd::FirstDroplet) {
             plan.Remembered.push_back(code);
         }
     }
 
-    CommandConditions conditions(state);
     for (CommandCode code : KestrelMenuLayout) {
         if (conditions.Holds(FindCommand(code)->When)) plan.Kestrel.push_back(code);
     }

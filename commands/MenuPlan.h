@@ -25,7 +25,7 @@ struct MenuPlan {
     bool Remembers(CommandCode code) const;
 };
 
-// Evaluates the conditions in menu order: the remembered commands each afresh, then the
-// "Kestrel" entries with each condition evaluated once. Everything that may allocate happens
+// Evaluates the conditions in menu order, the remembered commands first, then the "Kestrel"
+// entries, each condition (and the folder probe) at most once per build. Everything that may allocate happens
 // here, before the menu is touched.
 MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent);

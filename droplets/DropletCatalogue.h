@@ -12,7 +12,7 @@
 class DropletCatalogue {
 public:
     explicit DropletCatalogue(const InstallLocations& paths)
-        : UserFile(paths.UserDropletFile), SharedFile(paths.SharedDropletFile) {}
+        : UserFile(paths.UserDropletFile()), SharedFile(paths.SharedDropletFile()) {}
 
     // True when either file has an entry, whether its droplet exists or not.
     bool HasDroplets() const;

@@ -1,5 +1,6 @@
 #include "module/CKrShellExtModule.h"
 
+#include "menu/MenuImages.h"
 #include "module/CKrComModule.h"
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
@@ -79,7 +80,13 @@ HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void**
     return CKrComModule::Instance().GetClassObject(clsid, riid, ppv);
 }
 
-HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept { return GetLockCount() == 0 ? S_OK : S_FALSE; }
+// The shell frees the library only after an S_OK here, so what the handlers share per process
+// (menu images, GDI+) goes now, outside DllMain, where GDI+ may still be shut down.
+HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept {
+    if (GetLockCount() != 0) return S_FALSE;
+    MenuImages::Process().Release();
+    return S_OK;
+}
 
 HRESULT CKrShellExtModule::UpdateRegistryFromResource(UINT scriptId, bool doRegister,
                                                       std::span<const RgsReplacement> extra) noexcept {

@@ -53,7 +53,10 @@ protected:
     void Select(const std::vector<std::wstring>& paths) {
         State.Paths = InstallLocations::ForContextMenu();
         State.SelectionItems.clear();
-        for (const std::wstring& path : paths) State.SelectionItems.push_back(ClassifyPath(path.c_str()));
+        for (const std::wstring& path : paths)
+            State.SelectionItems.push_back(ShellRightClick::OffersAttributes()
+                                               ? ClassifyPath(path, GetFileAttributesW(path.c_str()))
+                                               : ClassifyPath(path.c_str()));
         State.SelectionFolder = SelectionFolder(paths.front());
     }
 

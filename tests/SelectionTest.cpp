@@ -2,13 +2,20 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shellkit/HDropDataObject.h"
+#include "dropmenu/CShlDropMenu.h"
+#include "fixtures/KernelCallCounter.h"
 #include "fixtures/RegistrySandbox.h"
+#include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
 #include "menu/CShlContextMenu.h"
+#include "proppage/CPropPageExt.h"
 #include "selection/Applicability.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
@@ -141,6 +148,126 @@ TEST(ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
     ComPtr<IShellExtInit> handler;
     ASSERT_EQ(CShlContextMenu::CreateInstance(nullptr, IID_PPV_ARGS(&handler)), S_OK);
     EXPECT_EQ(handler->Initialize(nullptr, MakeHDropDataObject({}).Get(), nullptr), E_INVALIDARG);
+}
+
+// A CF_HDROP block as a drag source may make it: the header (list at offset, wide or ANSI),
+// each name with its NUL, then the closing NUL unless left out.
+std::string DropBlock(const std::vector<std::wstring>& names, bool wide = true, bool terminated = true,
+                      DWORD offset = sizeof(DROPFILES)) {
+    DROPFILES header{offset, {}, FALSE, wide};
+    std::string block(reinterpret_cast<const char*>(&header), sizeof(header));
+    block.resize(std::max<size_t>(block.size(), offset), '\0');
+    for (const std::wstring& name : names) {
+        if (wide) {
+            block.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
+        } else {
+            std::string narrow(name.size() * 2 + 1, '\0');
+            narrow.resize(WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow.data(), int(narrow.size()), nullptr, nullptr));
+            block += narrow;
+        }
+    }
+    if (terminated) block.append(wide ? 2 : 1, '\0');
+    return block;
+}
+
+std::string WithOffset(std::string block, DWORD offset) {
+    std::memcpy(block.data() + offsetof(DROPFILES, pFiles), &offset, sizeof(offset));
+    return block;
+}
+
+// Blocks from a drag source, through all three real handlers: a well-formed list gives the names
+// DragQueryFileW would, anything else is refused with an empty selection, never read past.
+TEST(ReadSelection, EveryHandlerReadsTheBlockTheSameWay) {
+    TempTree tree;
+    const std::wstring zip = tree.AddFile(L"a.zip"), kes = tree.AddFile(L"b.kes");
+    const std::wstring longName = tree.Path() + L"\\" + std::wstring(1030, L'n') + L".zip";
+    const std::vector<std::wstring> both{zip, kes};
+    const std::string wideBoth = DropBlock(both);
+    const struct {
+        const char* Name;
+        std::string Block;
+        std::vector<std::wstring> Names;  // empty: refused
+        HRESULT Page;                     // the property page, which wants one name it owns
+    } cases[] = {
+        {"wide", wideBoth, both, E_INVALIDARG},
+        {"ANSI", DropBlock(both, false), both, E_INVALIDARG},
+        {"one ANSI name", DropBlock({zip}, false), {zip}, E_FAIL},
+        {"list at an odd offset", DropBlock(both, true, true, 21), both, E_INVALIDARG},
+        {"a name of 1,030 characters", DropBlock({longName}), {longName.substr(0, 1023)}, E_INVALIDARG},
+        {"an ANSI name of 1,030 characters", DropBlock({longName}, false), {longName.substr(0, 1023)}, E_INVALIDARG},
+        {"no final terminator", DropBlock(both, true, false), {}, E_INVALIDARG},
+        {"the last name unterminated", wideBoth.substr(0, wideBoth.size() - 4), {}, E_INVALIDARG},
+        {"list offset far outside", WithOffset(wideBoth, 0x7FFFFFF0), {}, E_INVALIDARG},
+        {"list offset just past the end", WithOffset(wideBoth, DWORD(wideBoth.size() + 2)), {}, E_INVALIDARG},
+        {"list offset inside the header", DropBlock(both, true, true, 8), {}, E_INVALIDARG},
+        {"smaller than its header", wideBoth.substr(0, sizeof(DROPFILES) - 1), {}, E_INVALIDARG},
+    };
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+    const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> target(ILCreateFromPathW(tree.Path().c_str()), ILFree);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto serving = [&c] {
+            auto data = HDropDataObject::Create({});
+            data->ServeBlock(c.Block);
+            return data;
+        };
+        SelectionList items{{L"C:\\old.zip", 0}};
+        EXPECT_EQ(ReadSelection(serving().Get(), items), c.Names.empty() ? E_INVALIDARG : S_OK);
+        std::vector<std::wstring> names;
+        for (const SelectionItem& item : items) names.push_back(item.Path);
+        EXPECT_EQ(names, c.Names);
+
+        const HRESULT menus = c.Names.empty() ? E_INVALIDARG : S_OK;
+        const std::pair<ShellRightClick::Factory, HRESULT> handlers[] = {
+            {&CShlContextMenu::CreateInstance, menus}, {&CShlDropMenu::CreateInstance, menus},
+            {&CPropPageExt::CreateInstance, c.Page}};
+        for (const auto& [create, expected] : handlers) {
+            ComPtr<IShellExtInit> handler;
+            ASSERT_EQ(create(nullptr, IID_PPV_ARGS(&handler)), S_OK);
+            auto data = serving();
+            EXPECT_EQ(handler->Initialize(target.get(), data.Get(), nullptr), expected);
+            EXPECT_EQ(data->MediaReleased(), data->MediaServed());
+            EXPECT_EQ(data->MediaReleasedLocked(), 0);
+        }
+    }
+}
+
+std::wstring Texts(const std::vector<MenuItemSnapshot>& items) {
+    std::wstring texts;
+    for (const MenuItemSnapshot& item : items) texts += item.Text + L"{" + Texts(item.Submenu) + L"}";
+    return texts;
+}
+
+// With the shell's attributes for every item a right-click asks the file system for none; for
+// fewer items than names they are not used and each item is asked once. The menu is the same.
+TEST(ReadSelection, TheShellsAttributesOnlyWhenGivenForEveryItem) {
+    TempTree tree;
+    const std::vector<std::wstring> paths{tree.AddFile(L"a.zip"), tree.AddFolder(L"Docs"), tree.AddFile(L"c.txt"),
+                                          tree.PathOf(L"gone.zip")};
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+    std::wstring first;
+    for (const size_t given : {size_t{0}, paths.size(), paths.size() - 1}) {
+        SCOPED_TRACE(given);
+        ComPtr<IShellExtInit> init;
+        ASSERT_EQ(CShlContextMenu::CreateInstance(nullptr, IID_PPV_ARGS(&init)), S_OK);
+        ComPtr<IContextMenu> menu;
+        ASSERT_EQ(init.As(&menu), S_OK);
+        auto data = HDropDataObject::Create(paths);
+        if (given) data->OfferAttributes(given);
+        const HMENU popup = CreatePopupMenu();
+        {
+            const KernelCallCounter queries(KernelCallCounter::AttributeQueries);
+            ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
+            EXPECT_GT(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL | CMF_CANRENAME), 0);
+            EXPECT_EQ(queries.Calls(), given == paths.size() ? 0 : int(paths.size()));
+        }
+        const std::wstring shown = Texts(SnapshotMenu(popup));
+        DestroyMenu(popup);
+        if (first.empty()) first = shown;
+        EXPECT_EQ(shown, first);
+    }
 }
 
 }  // namespace

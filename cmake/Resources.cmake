@@ -15,7 +15,7 @@ add_custom_command(OUTPUT ${KR_TYPELIB}
   COMMENT "Compiling the type library"
   VERBATIM)
 
-file(GLOB KR_RC_DEPENDS CONFIGURE_DEPENDS resources/* resources/bitmaps/*)
+file(GLOB KR_RC_DEPENDS CONFIGURE_DEPENDS resources/* resources/bitmaps/* resources/icons/*)
 add_library(krresources OBJECT resources/KrShellExt.rc ${KR_TYPELIB})
 set_source_files_properties(resources/KrShellExt.rc PROPERTIES OBJECT_DEPENDS "${KR_RC_DEPENDS};${KR_TYPELIB}")
 target_include_directories(krresources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${KR_GENERATED_DIR})

@@ -15,7 +15,7 @@ std::wstring ArchiveBaseName(const SelectionList& items) {
     if (items.size() > 1) return AfterLastBackslash(SelectionFolder(first));
 
     std::wstring name = AfterLastBackslash(first);
-    if (!IsFolderPath(first)) {
+    if (!IsFolderItem(items.front())) {
         const size_t dot = name.rfind(L'.');
         if (dot != std::wstring::npos) name.resize(dot);
     }

@@ -6,46 +6,44 @@
 namespace {
 struct ConditionTest {
     Applies When;
-    bool (*Test)(const ContextMenuState& state);
+    bool (*Test)(CommandConditions& c);
 };
 
 // Each condition names the tests it needs; && keeps the file-system tests from running
 // when the cheap test already said no.
 constexpr ConditionTest ConditionTests[] = {
-    {Applies::Always, [](const ContextMenuState&) { return true; }},
-    {Applies::AnyArchive, [](const ContextMenuState& s) { return HasAnyArchive(s.SelectionItems); }},
+    {Applies::Always, [](CommandConditions&) { return true; }},
+    {Applies::AnyArchive, [](CommandConditions& c) { return HasAnyArchive(c.Items()); }},
     {Applies::AnyArchiveInWritableFolder,
-     [](const ContextMenuState& s) {
-         return HasAnyArchive(s.SelectionItems) && IsFirstFolderWritable(s.SelectionItems);
-     }},
-    {Applies::ConvertibleArchive,
-     [](const ContextMenuState& s) { return HasConvertibleArchive(s.SelectionItems); }},
-    {Applies::SingleVerifiableArchive,
-     [](const ContextMenuState& s) { return IsSingleVerifiableArchive(s.SelectionItems); }},
-    {Applies::SingleFile, [](const ContextMenuState& s) { return IsSingleFile(s.SelectionItems); }},
-    {Applies::SingleZipOrKesArchive,
-     [](const ContextMenuState& s) { return IsSingleZipOrKesArchive(s.SelectionItems); }},
-    {Applies::NotSingleArchive, [](const ContextMenuState& s) { return !IsSingleArchive(s.SelectionItems); }},
+     [](CommandConditions& c) { return HasAnyArchive(c.Items()) && c.FirstFolderWritable(); }},
+    {Applies::ConvertibleArchive, [](CommandConditions& c) { return HasConvertibleArchive(c.Items()); }},
+    {Applies::SingleVerifiableArchive, [](CommandConditions& c) { return IsSingleVerifiableArchive(c.Items()); }},
+    {Applies::SingleFile, [](CommandConditions& c) { return IsSingleFile(c.Items()); }},
+    {Applies::SingleZipOrKesArchive, [](CommandConditions& c) { return IsSingleZipOrKesArchive(c.Items()); }},
+    {Applies::NotSingleArchive, [](CommandConditions& c) { return !IsSingleArchive(c.Items()); }},
     {Applies::NotSingleArchiveInWritableFolder,
-     [](const ContextMenuState& s) {
-         return !IsSingleArchive(s.SelectionItems) && IsFirstFolderWritable(s.SelectionItems);
-     }},
+     [](CommandConditions& c) { return !IsSingleArchive(c.Items()) && c.FirstFolderWritable(); }},
     {Applies::NotSingleArchiveWithDroplets,
-     [](const ContextMenuState& s) { return !IsSingleArchive(s.SelectionItems) && MenuDroplets::Available(s); }},
-    {Applies::SingleArchive, [](const ContextMenuState& s) { return IsSingleArchive(s.SelectionItems); }},
-    {Applies::Never, [](const ContextMenuState&) { return false; }},
+     [](CommandConditions& c) { return !IsSingleArchive(c.Items()) && MenuDroplets::Available(c.Handler()); }},
+    {Applies::SingleArchive, [](CommandConditions& c) { return IsSingleArchive(c.Items()); }},
+    {Applies::Never, [](CommandConditions&) { return false; }},
 };
 }  // namespace
 
-bool ConditionHolds(Applies when, const ContextMenuState& state) {
+bool ConditionHolds(Applies when, const ContextMenuState& state) { return CommandConditions(state).Holds(when); }
+
+bool CommandConditions::Ask(Known& known, bool (*test)(CommandConditions&), CommandConditions& conditions) {
+    if (known == Unknown) known = test(conditions) ? Yes : No;
+    return known == Yes;
+}
+
+bool CommandConditions::Holds(Applies when) {
     for (const ConditionTest& test : ConditionTests) {
-        if (test.When == when) return test.Test(state);
+        if (test.When == when) return Ask(Results[static_cast<size_t>(when)], test.Test, *this);
     }
     return false;
 }
 
-bool CommandConditions::Holds(Applies when) {
-    Known& known = Results[static_cast<size_t>(when)];
-    if (known == Unknown) known = ConditionHolds(when, State) ? Yes : No;
-    return known == Yes;
+bool CommandConditions::FirstFolderWritable() {
+    return Ask(Writable, [](CommandConditions& c) { return IsFirstFolderWritable(c.Items()); }, *this);
 }

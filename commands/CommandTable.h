@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "commands/CommandCode.h"
+#include "resources/resource.h"
 
 // Which test of the selection decides whether a command is offered.
 enum class Applies {
@@ -32,45 +33,65 @@ struct CommandInfo {
     Applies When;
 };
 
+inline constexpr UINT NoText = 0;
 inline constexpr UINT NoImage = 0;
-inline constexpr UINT ProductImage = 205;
 // String id of every code without a help text of its own (separators, droplets).
-inline constexpr UINT DropletsTextId = 217;
-inline constexpr UINT CreateWordTextId = 149;
+inline constexpr UINT DropletsTextId = IDS_DROPLETS_MENU;
 
 inline constexpr CommandInfo CommandTable[] = {
-    {Cmd::ExtractHere, 128, 104, NoImage, ProductImage, Place::Main, Applies::AnyArchiveInWritableFolder},
-    {Cmd::ExtractToDesktop, 129, 105, NoImage, ProductImage, Place::Main, Applies::AnyArchive},
-    {Cmd::ExtractToMyArchives, 220, 221, NoImage, ProductImage, Place::Main, Applies::AnyArchive},
-    {Cmd::ExtractToNamedFolder, 130, 106, NoImage, ProductImage, Place::Main, Applies::AnyArchive},
-    {Cmd::ExtractWithOptions, 131, 107, NoImage, ProductImage, Place::Main, Applies::AnyArchive},
-    {Cmd::Convert, 132, 108, 206, ProductImage, Place::Tools, Applies::ConvertibleArchive},
-    {Cmd::Verify, 133, 109, NoImage, ProductImage, Place::Tools, Applies::SingleVerifiableArchive},
-    {Cmd::Recover, 134, 110, NoImage, ProductImage, Place::Tools, Applies::SingleVerifiableArchive},
-    {Cmd::Print, 137, 113, NoImage, ProductImage, Place::ContentList, Applies::SingleVerifiableArchive},
-    {Cmd::CopyToClipboard, 202, 205, NoImage, ProductImage, Place::ContentList, Applies::SingleVerifiableArchive},
-    {Cmd::SaveAs, 203, 206, NoImage, ProductImage, Place::ContentList, Applies::SingleVerifiableArchive},
-    {Cmd::Digest, 200, 201, NoImage, ProductImage, Place::Tools, Applies::SingleFile},
-    {Cmd::AutoboxBuilder, 138, 114, 214, ProductImage, Place::Tools, Applies::Always},
-    {Cmd::MakeSelfExtracting, 218, 219, 214, ProductImage, Place::Tools, Applies::SingleZipOrKesArchive},
-    {Cmd::CreateZip, 0, 115, 213, 213, Place::Main, Applies::NotSingleArchiveInWritableFolder},
-    {Cmd::CreateKesx, 0, 116, 207, 207, Place::Main, Applies::NotSingleArchiveInWritableFolder},
-    {Cmd::CreateTarBzip2, 0, 117, NoImage, NoImage, Place::None, Applies::Never},
-    {Cmd::CreateWithApp, 142, 118, ProductImage, ProductImage, Place::Main, Applies::NotSingleArchive},
-    {Cmd::OpenWithApp, 215, 216, ProductImage, ProductImage, Place::Main, Applies::SingleArchive},
-    {Cmd::WizardCreateNew, 143, 119, 212, 212, Place::Wizards, Applies::NotSingleArchive},
-    {Cmd::WizardEmail, 144, 120, 210, 210, Place::Wizards, Applies::NotSingleArchive},
-    {Cmd::WizardFtp, 145, 121, 211, 211, Place::Wizards, Applies::NotSingleArchive},
-    {Cmd::WizardBurn, 146, 122, 209, 209, Place::Wizards, Applies::NotSingleArchive},
-    {Cmd::AddToExisting, 147, 123, NoImage, ProductImage, Place::Main, Applies::Always},
-    {Cmd::Schedule, 211, 213, 217, 217, Place::Tools, Applies::NotSingleArchive},
-    {Cmd::ContentListMenu, 204, 124, NoImage, NoImage, Place::Tools, Applies::SingleVerifiableArchive},
-    {Cmd::CreateOptions, 0, 125, NoImage, NoImage, Place::None, Applies::Never},
-    {Cmd::ToolsMenu, 210, 212, NoImage, NoImage, Place::Main, Applies::Always},
-    {Cmd::WizardsMenu, 150, 126, NoImage, NoImage, Place::Main, Applies::NotSingleArchive},
-    {Cmd::DropletsMenu, 217, 214, NoImage, NoImage, Place::Main, Applies::NotSingleArchiveWithDroplets},
-    {Cmd::KestrelMenu, 151, 127, ProductImage, NoImage, Place::Shell, Applies::Always},
-    {Cmd::Separator, 0, DropletsTextId, NoImage, NoImage, Place::Main, Applies::Always},
+    {Cmd::ExtractHere, IDS_EXTRACT_HERE, IDS_HELP_EXTRACT_HERE, NoImage, IDB_PRODUCT, Place::Main,
+     Applies::AnyArchiveInWritableFolder},
+    {Cmd::ExtractToDesktop, IDS_EXTRACT_TO_DESKTOP, IDS_HELP_EXTRACT_TO_DESKTOP, NoImage, IDB_PRODUCT, Place::Main,
+     Applies::AnyArchive},
+    {Cmd::ExtractToMyArchives, IDS_EXTRACT_TO_MY_ARCHIVES, IDS_HELP_EXTRACT_TO_MY_ARCHIVES, NoImage, IDB_PRODUCT,
+     Place::Main, Applies::AnyArchive},
+    {Cmd::ExtractToNamedFolder, IDS_EXTRACT_TO_NAMED_FOLDER, IDS_HELP_EXTRACT_TO_NAMED_FOLDER, NoImage, IDB_PRODUCT,
+     Place::Main, Applies::AnyArchive},
+    {Cmd::ExtractWithOptions, IDS_EXTRACT_WITH_OPTIONS, IDS_HELP_EXTRACT_WITH_OPTIONS, NoImage, IDB_PRODUCT,
+     Place::Main, Applies::AnyArchive},
+    {Cmd::Convert, IDS_CONVERT, IDS_HELP_CONVERT, IDB_CONVERT, IDB_PRODUCT, Place::Tools, Applies::ConvertibleArchive},
+    {Cmd::Verify, IDS_VERIFY, IDS_HELP_VERIFY, NoImage, IDB_PRODUCT, Place::Tools, Applies::SingleVerifiableArchive},
+    {Cmd::Recover, IDS_RECOVER, IDS_HELP_RECOVER, NoImage, IDB_PRODUCT, Place::Tools, Applies::SingleVerifiableArchive},
+    {Cmd::Print, IDS_PRINT, IDS_HELP_PRINT, NoImage, IDB_PRODUCT, Place::ContentList, Applies::SingleVerifiableArchive},
+    {Cmd::CopyToClipboard, IDS_COPY_TO_CLIPBOARD, IDS_HELP_COPY_TO_CLIPBOARD, NoImage, IDB_PRODUCT, Place::ContentList,
+     Applies::SingleVerifiableArchive},
+    {Cmd::SaveAs, IDS_SAVE_AS, IDS_HELP_SAVE_AS, NoImage, IDB_PRODUCT, Place::ContentList,
+     Applies::SingleVerifiableArchive},
+    {Cmd::Digest, IDS_DIGEST, IDS_HELP_DIGEST, NoImage, IDB_PRODUCT, Place::Tools, Applies::SingleFile},
+    {Cmd::AutoboxBuilder, IDS_AUTOBOX_BUILDER, IDS_HELP_AUTOBOX_BUILDER, IDB_SELF_EXTRACT, IDB_PRODUCT, Place::Tools,
+     Applies::Always},
+    {Cmd::MakeSelfExtracting, IDS_MAKE_SELF_EXTRACTING, IDS_HELP_MAKE_SELF_EXTRACTING, IDB_SELF_EXTRACT, IDB_PRODUCT,
+     Place::Tools, Applies::SingleZipOrKesArchive},
+    {Cmd::CreateZip, NoText, IDS_HELP_CREATE_ZIP, IDB_ZIP, IDB_ZIP, Place::Main,
+     Applies::NotSingleArchiveInWritableFolder},
+    {Cmd::CreateKesx, NoText, IDS_HELP_CREATE_KESX, IDB_KESX, IDB_KESX, Place::Main,
+     Applies::NotSingleArchiveInWritableFolder},
+    {Cmd::CreateTarBzip2, NoText, IDS_HELP_CREATE_TAR_BZIP2, NoImage, NoImage, Place::None, Applies::Never},
+    {Cmd::CreateWithApp, IDS_CREATE_WITH_APP, IDS_HELP_CREATE_WITH_APP, IDB_PRODUCT, IDB_PRODUCT, Place::Main,
+     Applies::NotSingleArchive},
+    {Cmd::OpenWithApp, IDS_OPEN_WITH_APP, IDS_HELP_OPEN_WITH_APP, IDB_PRODUCT, IDB_PRODUCT, Place::Main,
+     Applies::SingleArchive},
+    {Cmd::WizardCreateNew, IDS_WIZARD_CREATE_NEW, IDS_HELP_WIZARD_CREATE_NEW, IDB_CREATE_NEW, IDB_CREATE_NEW,
+     Place::Wizards, Applies::NotSingleArchive},
+    {Cmd::WizardEmail, IDS_WIZARD_EMAIL, IDS_HELP_WIZARD_EMAIL, IDB_EMAIL, IDB_EMAIL, Place::Wizards,
+     Applies::NotSingleArchive},
+    {Cmd::WizardFtp, IDS_WIZARD_FTP, IDS_HELP_WIZARD_FTP, IDB_FTP, IDB_FTP, Place::Wizards, Applies::NotSingleArchive},
+    {Cmd::WizardBurn, IDS_WIZARD_BURN, IDS_HELP_WIZARD_BURN, IDB_BURN, IDB_BURN, Place::Wizards,
+     Applies::NotSingleArchive},
+    {Cmd::AddToExisting, IDS_ADD_TO_EXISTING, IDS_HELP_ADD_TO_EXISTING, NoImage, IDB_PRODUCT, Place::Main,
+     Applies::Always},
+    {Cmd::Schedule, IDS_SCHEDULE, IDS_HELP_SCHEDULE, IDB_SCHEDULE, IDB_SCHEDULE, Place::Tools,
+     Applies::NotSingleArchive},
+    {Cmd::ContentListMenu, IDS_CONTENT_LIST_MENU, IDS_HELP_CONTENT_LIST_MENU, NoImage, NoImage, Place::Tools,
+     Applies::SingleVerifiableArchive},
+    {Cmd::CreateOptions, NoText, IDS_HELP_CREATE_OPTIONS, NoImage, NoImage, Place::None, Applies::Never},
+    {Cmd::ToolsMenu, IDS_TOOLS_MENU, IDS_HELP_TOOLS_MENU, NoImage, NoImage, Place::Main, Applies::Always},
+    {Cmd::WizardsMenu, IDS_WIZARDS_MENU, IDS_HELP_WIZARDS_MENU, NoImage, NoImage, Place::Main,
+     Applies::NotSingleArchive},
+    {Cmd::DropletsMenu, IDS_DROPLETS_MENU, IDS_HELP_DROPLETS_MENU, NoImage, NoImage, Place::Main,
+     Applies::NotSingleArchiveWithDroplets},
+    {Cmd::KestrelMenu, IDS_KESTREL_MENU, IDS_HELP_KESTREL_MENU, IDB_PRODUCT, NoImage, Place::Shell, Applies::Always},
+    {Cmd::Separator, NoText, DropletsTextId, NoImage, NoImage, Place::Main, Applies::Always},
 };
 
 // The row of a code, or nullptr (droplets and unused codes).

@@ -1,5 +1,12 @@
 #include "commands/MenuLayout.h"
 
+std::vector<CommandCode> EntriesIn(Place place) {
+    std::vector<CommandCode> entries;
+    for (CommandCode code : KestrelMenuLayout)
+        if (FindCommand(code)->Where == place) entries.push_back(code);
+    return entries;
+}
+
 const SubmenuEntry* FindSubmenuEntry(CommandCode code) {
     for (const SubmenuEntry& entry : SubmenuEntries) {
         if (entry.Code == code) return &entry;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string_view>
+#include <vector>
 
 #include "commands/CommandCode.h"
 #include "commands/CommandTable.h"
@@ -46,6 +47,10 @@ inline constexpr ComposedText ComposedTexts[] = {
     {Cmd::CreateZip, L".zip"},
     {Cmd::CreateKesx, L".kesx"},
 };
+
+// The layout's entries that go into the menu at place, in screen order: a popup shows its
+// entries in the order they were inserted.
+std::vector<CommandCode> EntriesIn(Place place);
 
 const SubmenuEntry* FindSubmenuEntry(CommandCode code);
 const ComposedText* FindComposedText(CommandCode code);

@@ -11,17 +11,23 @@ size_t MenuPlan::FixedCount() const {
     return 1 + rememberedCommands + Kestrel.size();
 }
 
+bool MenuPlan::Offers(CommandCode code) const { return std::find(Kestrel.begin(), Kestrel.end(), code) != Kestrel.end(); }
+
+bool MenuPlan::Remembers(CommandCode code) const {
+    return std::find(Remembered.begin(), Remembered.end(), code) != Remembered.end();
+}
+
 MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent) {
     MenuPlan plan;
+    CommandConditions conditions(state);
     for (CommandCode code : {recent.Cmd1, recent.Cmd2}) {
         if (IsCommandEntry(code)) {
-            if (ConditionHolds(FindCommand(code)->When, state)) plan.Remembered.push_back(code);
+            if (conditions.Holds(FindCommand(code)->When)) plan.Remembered.push_back(code);
         } else if (code >= Cmd::FirstDroplet) {
             plan.Remembered.push_back(code);
         }
     }
 
-    CommandConditions conditions(state);
     for (CommandCode code : KestrelMenuLayout) {
         if (conditions.Holds(FindCommand(code)->When)) plan.Kestrel.push_back(code);
     }

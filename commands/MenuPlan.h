@@ -20,9 +20,12 @@ struct MenuPlan {
 
     // Identifiers the fixed entries take (droplets take what is left).
     size_t FixedCount() const;
+    // Whether the "Kestrel" menus offer code, or the shell's menu remembers it.
+    bool Offers(CommandCode code) const;
+    bool Remembers(CommandCode code) const;
 };
 
-// Evaluates the conditions in menu order: the remembered commands each afresh, then the
-// "Kestrel" entries with each condition evaluated once. Everything that may allocate happens
+// Evaluates the conditions in menu order, the remembered commands first, then the "Kestrel"
+// entries, each condition (and the folder probe) at most once per build. Everything that may allocate happens
 // here, before the menu is touched.
 MenuPlan PlanContextMenu(const ContextMenuState& state, const RecentCommands& recent);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "commands/MenuLayout.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 
 MenuText::MenuText(UINT stringId) { LoadStringW(ModuleInstance(), stringId, Buffer, Capacity); }
 
@@ -23,4 +25,10 @@ MenuText::MenuText(UINT wordId, std::wstring_view name, std::wstring_view suffix
     out = std::copy(name.begin(), name.end(), out);
     out = std::copy(suffix.begin(), suffix.end(), out);
     *out = L'\0';
+}
+
+MenuText EntryText(const CommandInfo& info, std::wstring_view archiveName) {
+    const ComposedText* composed = FindComposedText(info.Code);
+    if (!composed) return MenuText(info.MenuTextId);
+    return MenuText(IDS_CREATE_WORD, archiveName, composed->Suffix);
 }

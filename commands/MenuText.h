@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "commands/CommandTable.h"
+
 // One menu entry's text, held in the builder's 1,024-character buffer.
 class MenuText {
 public:
@@ -19,3 +21,6 @@ public:
 private:
     wchar_t Buffer[Capacity] = {};
 };
+
+// The text of a command's entry: the string table's, or "Create <archiveName>.zip" composed.
+MenuText EntryText(const CommandInfo& info, std::wstring_view archiveName);

@@ -16,3 +16,14 @@ std::wstring DropletCatalogue::Find(uint32_t number) const {
     }
     return {};
 }
+
+std::vector<DropletCatalogue::Droplet> DropletCatalogue::Shown() const {
+    std::vector<Droplet> droplets;
+    uint32_t number = 0;
+    for (const std::wstring* path : {&UserFile, &SharedFile}) {
+        DropletFile file(*path);
+        for (bool more = file.First(); more; more = file.Next(), ++number)
+            if (std::wstring droplet = file.Droplet(); !droplet.empty()) droplets.push_back({number, std::move(droplet)});
+    }
+    return droplets;
+}

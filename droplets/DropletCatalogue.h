@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "support/InstallLocations.h"
 
@@ -11,13 +12,20 @@
 class DropletCatalogue {
 public:
     explicit DropletCatalogue(const InstallLocations& paths)
-        : UserFile(paths.UserDropletFile), SharedFile(paths.SharedDropletFile) {}
+        : UserFile(paths.UserDropletFile()), SharedFile(paths.SharedDropletFile()) {}
 
     // True when either file has an entry, whether its droplet exists or not.
     bool HasDroplets() const;
     // The file of droplet number, when its entry exists, its value fits and the file exists;
     // empty otherwise.
     std::wstring Find(uint32_t number) const;
+
+    struct Droplet {
+        uint32_t Number;
+        std::wstring Path;
+    };
+    // Every droplet that can be shown, in catalogue order, with its number.
+    std::vector<Droplet> Shown() const;
 
 private:
     const std::wstring& UserFile;

@@ -8,6 +8,7 @@
 #include "commands/CommandTable.h"
 #include "commands/MenuText.h"
 #include "launch/RequestLauncher.h"
+#include "menu/MenuImages.h"
 #include "menu/UniqueMenu.h"
 #include "module/CKrShellExtModule.h"
 #include "module/IsolationAware.h"
@@ -29,9 +30,7 @@ bool IsDropCommand(CommandCode code) {
 }
 }  // namespace
 
-CShlDropMenu::CShlDropMenu()
-    : BatchToolPath(InstallLocations::DropMenuBatchToolPath()),
-      SubmenuBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(ProductImage))) {}
+CShlDropMenu::CShlDropMenu() : BatchToolPath(InstallLocations::DropMenuBatchToolPath()) {}
 
 STDMETHODIMP CShlDropMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) noexcept {
     try {
@@ -82,7 +81,7 @@ STDMETHODIMP CShlDropMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
         item.hSubMenu = popup.Get();
         item.dwTypeData = const_cast<wchar_t*>(text.Get());
         if (InsertMenuItemW(menu, indexMenu, TRUE, &item)) popup.Release();
-        if (SubmenuBitmap.Get()) SetMenuItemBitmaps(menu, indexMenu, MF_BYPOSITION, SubmenuBitmap.Get(), nullptr);
+        MenuImages::Process().Attach(menu, indexMenu, IDB_PRODUCT);
         // The shell never invokes a submenu entry; the code keeps offsets and codes aligned.
         InsertedKinds.push_back(Cmd::KestrelMenu);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, IdentifiersUsed);

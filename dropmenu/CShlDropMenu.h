@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "commands/CommandCode.h"
-#include "menu/UniqueBitmap.h"
 #include "module/CShellObject.h"
 #include "selection/SelectionItem.h"
 
@@ -28,10 +27,8 @@ private:
     CShlDropMenu();
     ~CShlDropMenu() override = default;
 
-    // Members are destroyed in reverse: the bitmap first, the tool's path last.
     std::wstring BatchToolPath;
     SelectionList DroppedItems;
     std::wstring DropTargetFolder;
     std::vector<CommandCode> InsertedKinds;
-    UniqueBitmap SubmenuBitmap;
 };

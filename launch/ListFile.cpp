@@ -5,14 +5,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 
-namespace {
+#include "support/UniqueFile.h"
 
-struct FileCloser {
-    void operator()(FILE* file) const { fclose(file); }
-};
+namespace {
 
 // Converts into a real buffer: some runtimes only count, without checking, when given none.
 std::optional<std::string> ConvertExactly(const std::wstring& text) {
@@ -59,8 +56,8 @@ std::string NarrowListPath(const std::wstring& path) {
 }
 
 bool WriteListFile(const std::wstring& file, const SelectionList& items) {
-    std::unique_ptr<FILE, FileCloser> list(_wfopen(file.c_str(), L"wt"));
+    UniqueFile list(_wfopen(file.c_str(), L"wt"));
     if (!list) return false;
-    for (const SelectionItem& item : items) fprintf(list.get(), "%s\n", NarrowListPath(item.Path).c_str());
+    for (const SelectionItem& item : items) fprintf(list.Get(), "%s\n", NarrowListPath(item.Path).c_str());
     return true;
 }

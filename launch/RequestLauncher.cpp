@@ -50,7 +50,7 @@ const RequestStyle& StyleOf(CommandCode code) {
 }
 
 void WriteItem(CIniFile& request, size_t position, const SelectionItem& item, bool asFile) {
-    const bool folder = !asFile && IsFolderPath(item.Path);
+    const bool folder = !asFile && IsFolderNow(item);
     request.SetString(folder ? FoldersSection : FilesSection, std::to_wstring(position).c_str(),
                       item.Path.c_str());
 }
@@ -101,7 +101,7 @@ std::wstring NewArchiveName(const SelectionList& items, CommandCode code) {
             name.resize(slash);
             name += L'\\' + FolderOwnName(name);
         }
-    } else if (!IsFolderPath(name)) {
+    } else if (!IsFolderNow(items.front())) {
         const size_t dot = name.rfind(L'.');
         if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) name.resize(dot);
     }

@@ -10,12 +10,9 @@
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"
 
-CShlContextMenu::CShlContextMenu() {
-    State.Paths = InstallLocations::ForContextMenu();
-    State.Images.LoadMenuImages();
-}
+CShlContextMenu::CShlContextMenu() { State.Paths = InstallLocations::ForContextMenu(); }
 
-CShlContextMenu::~CShlContextMenu() { State.Images.ReleaseMenuImages(); }
+CShlContextMenu::~CShlContextMenu() = default;
 
 STDMETHODIMP CShlContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
     try {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "menu/MenuDroplets.h"
+#include "menu/MenuImages.h"
 #include "commands/MenuLayout.h"
 #include "commands/RecentCommands.h"
 
@@ -97,7 +98,7 @@ void MenuBuilder::InsertCommand(HMENU menu, const CommandInfo& info, UINT imageI
     const UINT position = PositionIn(menu);
     const UINT index = menu == ShellMenu ? position : NextIndex(menu);
     InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING, TakeIdentifier(info.Code), text.Get());
-    State.Images.Attach(menu, index, imageId);
+    MenuImages::Process().Attach(menu, index, imageId);
 }
 
 void MenuBuilder::InsertSubmenuEntry(const CommandInfo& info, Place opens) {
@@ -121,7 +122,7 @@ void MenuBuilder::InsertSubmenuEntry(const CommandInfo& info, Place opens) {
     item.hSubMenu = popup.Get();
     item.dwTypeData = const_cast<wchar_t*>(text.Get());
     if (InsertMenuItemW(parent, position, TRUE, &item)) popup.Release();
-    State.Images.Attach(parent, index, info.ImageId);
+    MenuImages::Process().Attach(parent, index, info.ImageId);
 }
 
 // Droplets take only the identifiers the fixed entries still to come leave free.
@@ -139,8 +140,4 @@ HMENU MenuBuilder::Popup(Place place) {
     return popup.Get();
 }
 
-MenuText MenuBuilder::TextOf(const CommandInfo& info) {
-    const ComposedText* composed = FindComposedText(info.Code);
-    if (!composed) return MenuText(info.MenuTextId);
-    return MenuText(CreateWordTextId, Plan.ArchiveName, composed->Suffix);
-}
+MenuText MenuBuilder::TextOf(const CommandInfo& info) { return EntryText(info, Plan.ArchiveName); }

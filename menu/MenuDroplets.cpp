@@ -4,6 +4,7 @@
 #include "droplets/DropletFile.h"
 #include "droplets/DropletName.h"
 #include "launch/RequestFile.h"
+#include "menu/MenuImages.h"
 
 namespace MenuDroplets {
 namespace {
@@ -15,7 +16,7 @@ void InsertDroplet(ContextMenuState& state, HMENU menu, UINT position, UINT imag
                    uint32_t number, const std::wstring& path) {
     // Everything that may allocate comes first, so an entry is never left without its code.
     const std::wstring name = DropletName(path);
-    const HBITMAP image = state.Images.MakeDropletImage(path.c_str());
+    const HBITMAP image = MenuImages::Process().DropletImage(path);
     state.InsertedKinds.reserve(state.InsertedKinds.size() + 1);
 
     InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING, cursor.NextId, name.c_str());
@@ -59,8 +60,8 @@ bool Available(const ContextMenuState& state) { return DropletCatalogue(state.Pa
 void FillSubmenu(ContextMenuState& state, HMENU popup, MenuCursor& cursor) {
     uint32_t nextNumber = 0;
     UINT imagePosition = 0;
-    AppendDropletItems(state, state.Paths.UserDropletFile, popup, cursor, nextNumber, imagePosition);
-    AppendDropletItems(state, state.Paths.SharedDropletFile, popup, cursor, nextNumber, imagePosition);
+    AppendDropletItems(state, state.Paths.UserDropletFile(), popup, cursor, nextNumber, imagePosition);
+    AppendDropletItems(state, state.Paths.SharedDropletFile(), popup, cursor, nextNumber, imagePosition);
 }
 
 // InsertDropletEntry: codes below 36 name no droplet.

@@ -5,7 +5,10 @@
 
 #include <utility>
 
+#include "menu/GdiplusImage.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
+#include "support/UniqueHandle.h"
 
 namespace Flat = Gdiplus::DllExports;
 
@@ -15,33 +18,14 @@ static_assert(sizeof(SHFILEINFOW) == 696, "the shell fills the 64-bit SHFILEINFO
 constexpr INT DropletImageSize = 14;
 constexpr Gdiplus::ARGB OpaqueWhite = 0xFFFFFFFF;
 
-class UniqueIcon {
-public:
-    explicit UniqueIcon(HICON icon) : Handle(icon) {}
-    ~UniqueIcon() {
-        if (Handle) DestroyIcon(Handle);
-    }
-    UniqueIcon(const UniqueIcon&) = delete;
-    UniqueIcon& operator=(const UniqueIcon&) = delete;
-    HICON Get() const { return Handle; }
-
-private:
-    HICON Handle;
+struct IconCloser {
+    void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
 };
-
-class GdiplusGraphics {
-public:
-    explicit GdiplusGraphics(Gdiplus::GpImage* image) { Flat::GdipGetImageGraphicsContext(image, &Graphics); }
-    ~GdiplusGraphics() {
-        if (Graphics) Flat::GdipDeleteGraphics(Graphics);
-    }
-    GdiplusGraphics(const GdiplusGraphics&) = delete;
-    GdiplusGraphics& operator=(const GdiplusGraphics&) = delete;
-    Gdiplus::GpGraphics* Get() const { return Graphics; }
-
-private:
-    Gdiplus::GpGraphics* Graphics = nullptr;
+struct GraphicsCloser {
+    void operator()(Gdiplus::GpGraphics* graphics) const noexcept { Flat::GdipDeleteGraphics(graphics); }
 };
+using UniqueIcon = UniqueHandle<HICON, IconCloser>;
+using GdiplusGraphics = UniqueHandle<Gdiplus::GpGraphics*, GraphicsCloser>;
 
 UINT WidthOf(Gdiplus::GpImage* image) {
     UINT width = 0;
@@ -69,65 +53,97 @@ void Whiten(Gdiplus::GpBitmap* icon) {
         }
     }
 }
-}  // namespace
 
-const MenuImages::FixedImage MenuImages::FixedImages[11] = {
-    {205, &MenuImages::ProductImage},     {206, &MenuImages::ConvertImage},   {214, &MenuImages::SelfExtractImage},
-    {217, &MenuImages::ScheduleImage},    {212, &MenuImages::CreateNewImage}, {210, &MenuImages::EmailImage},
-    {211, &MenuImages::FtpImage},         {209, &MenuImages::BurnImage},      {213, &MenuImages::ZipImage},
-    {207, &MenuImages::KesxImage},        {208, &MenuImages::SpareCreateImage},
-};
-
-void MenuImages::LoadMenuImages() {
-    for (const FixedImage& image : FixedImages)
-        this->*image.Field = UniqueBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(image.Id)));
-    if (!GdiplusToken) {
-        const Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
-        Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr);
-    }
-}
-
-HBITMAP MenuImages::MakeDropletImage(const wchar_t* path) {
-    // Room first, so keeping what is made below cannot fail.
-    DropletImages.reserve(DropletImages.size() + 1);
-    DropletBitmaps.reserve(DropletBitmaps.size() + 1);
-
+// The shell's small icon of the file, whitened and drawn onto a 14 x 14 canvas over white.
+HBITMAP MakeDropletImage(const wchar_t* path) {
     SHFILEINFOW info{};
     SHGetFileInfoW(path, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     const UniqueIcon icon(info.hIcon);
 
-    Gdiplus::GpBitmap* canvas = nullptr;
-    Flat::GdipCreateBitmapFromScan0(DropletImageSize, DropletImageSize, 0, PixelFormat32bppARGB, nullptr, &canvas);
-    if (!canvas) return nullptr;
-    DropletImages.emplace_back(canvas);
+    Gdiplus::GpBitmap* canvasBitmap = nullptr;
+    Flat::GdipCreateBitmapFromScan0(DropletImageSize, DropletImageSize, 0, PixelFormat32bppARGB, nullptr,
+                                    &canvasBitmap);
+    const GdiplusImage canvas(canvasBitmap);
+    if (!canvas.Get()) return nullptr;
 
     Gdiplus::GpBitmap* iconBitmap = nullptr;
     if (icon.Get()) Flat::GdipCreateBitmapFromHICON(icon.Get(), &iconBitmap);
     const GdiplusImage iconImage(iconBitmap);
     if (iconBitmap) Whiten(iconBitmap);
 
+    Gdiplus::GpGraphics* surface = nullptr;
+    Flat::GdipGetImageGraphicsContext(canvas.Get(), &surface);
+    const GdiplusGraphics graphics(surface);
+    if (graphics.Get() && iconBitmap)
+        Flat::GdipDrawImageRectI(graphics.Get(), iconBitmap, 0, 0, DropletImageSize, DropletImageSize);
     HBITMAP image = nullptr;
-    {
-        const GdiplusGraphics graphics(canvas);
-        if (graphics.Get() && iconBitmap)
-            Flat::GdipDrawImageRectI(graphics.Get(), iconBitmap, 0, 0, DropletImageSize, DropletImageSize);
-        Flat::GdipCreateHBITMAPFromBitmap(canvas, &image, OpaqueWhite);
-    }
-    if (image) DropletBitmaps.emplace_back(image);
+    Flat::GdipCreateHBITMAPFromBitmap(canvas.Get(), &image, OpaqueWhite);
     return image;
 }
 
-void MenuImages::ReleaseMenuImages() {
-    for (const FixedImage& image : FixedImages) (this->*image.Field).Reset();
-    for (GdiplusImage& canvas : DropletImages) canvas.Reset();
-    DropletImages.clear();
-    for (UniqueBitmap& image : DropletBitmaps) image.Reset();
-    DropletBitmaps.clear();
-    if (GdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(GdiplusToken, 0));
+}  // namespace
+
+MenuImages& MenuImages::Process() {
+    // Destroyed when the library unloads: it then frees only memory and GDI handles, which is
+    // safe inside DllMain; GDI+ has been shut down by Release, or is left to the ending process.
+    static MenuImages images;
+    return images;
 }
 
-HBITMAP MenuImages::Get(UINT imageId) const {
-    for (const FixedImage& image : FixedImages)
-        if (image.Id == imageId) return (this->*image.Field).Get();
+void MenuImages::LoadFixedImages() {
+    if (FixedLoaded) return;
+    for (FixedImage& fixed : Fixed) fixed.Image = UniqueBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(fixed.Id)));
+    FixedLoaded = true;
+}
+
+HBITMAP MenuImages::Get(UINT imageId) {
+    CCriticalSection::Guard guard(Section);
+    LoadFixedImages();
+    for (const FixedImage& fixed : Fixed)
+        if (fixed.Id == imageId) return fixed.Image.Get();
     return nullptr;
+}
+
+void MenuImages::Attach(HMENU menu, UINT position, UINT imageId) {
+    if (HBITMAP image = Get(imageId)) SetMenuItemBitmaps(menu, position, MF_BYPOSITION, image, nullptr);
+}
+
+HBITMAP MenuImages::DropletImage(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    const bool known = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file) != FALSE;
+
+    CCriticalSection::Guard guard(Section);
+    auto found = known ? Droplets.find(path) : Droplets.end();
+    if (found != Droplets.end() && CompareFileTime(&found->second.Written, &file.ftLastWriteTime) == 0)
+        return found->second.Image.Get();
+    // Room first, so keeping what is made below cannot fail.
+    Replaced.reserve(Replaced.size() + 1);
+    if (known && found == Droplets.end()) found = Droplets.emplace(path, Droplet{file.ftLastWriteTime, {}}).first;
+
+    if (!GdiplusToken) {
+        const Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
+        Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr);
+    }
+    UniqueBitmap image(MakeDropletImage(path.c_str()));
+    const HBITMAP made = image.Get();
+    if (!known) {
+        // Not cached without a time to compare; kept until release like every other image.
+        if (made) Replaced.push_back(std::move(image));
+        return made;
+    }
+    if (found->second.Image.Get()) Replaced.push_back(std::move(found->second.Image));
+    found->second = Droplet{file.ftLastWriteTime, std::move(image)};
+    return made;
+}
+
+void MenuImages::Release() {
+    CCriticalSection::Guard guard(Section);
+    // A handler made meanwhile on another thread keeps everything.
+    if (CKrShellExtModule::Instance().GetLockCount() != 0) return;
+    for (FixedImage& fixed : Fixed) fixed.Image.Reset();
+    FixedLoaded = false;
+    Droplets.clear();
+    Replaced.clear();
+    Replaced.shrink_to_fit();
+    if (GdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(GdiplusToken, 0));
 }

@@ -1,55 +1,56 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
-#include "menu/GdiplusImage.h"
 #include "menu/UniqueBitmap.h"
+#include "module/CCriticalSection.h"
+#include "resources/resource.h"
 
-// The handler's menu bitmaps: the eleven fixed images, loaded when the handler is made, and
-// the droplet images made while a menu is built. GDI+ stays started while they live; all of
-// it goes at once when the handler is destroyed, after the menu that shows the images.
+// The menu bitmaps of the whole process, shared by every handler object on every thread: the
+// eleven fixed images, loaded together on first use, and the droplet images, made once per
+// droplet file (its path and last-write time) with GDI+, which starts with the first of them.
+// Everything goes in Release, which the module calls when it may be unloaded: never from
+// DllMain, where GDI+ must not be shut down.
 class MenuImages {
 public:
-    MenuImages() = default;
-    ~MenuImages() { ReleaseMenuImages(); }
+    static MenuImages& Process();
+
+    // The fixed image of a bitmap resource id; null when it cannot be loaded.
+    HBITMAP Get(UINT imageId);
+    // Attaches the image as the unchecked bitmap of the entry at position; none: no-op.
+    void Attach(HMENU menu, UINT position, UINT imageId);
+    // The 14 x 14 image of a droplet's file: its small icon on white; null when no canvas
+    // could be made.
+    HBITMAP DropletImage(const std::wstring& path);
+    // Deletes every image and shuts GDI+ down, unless a handler object still lives.
+    void Release();
+
     MenuImages(const MenuImages&) = delete;
     MenuImages& operator=(const MenuImages&) = delete;
 
-    // Loads the fixed images (a failed load leaves its image out) and starts GDI+.
-    void LoadMenuImages();
-    // The 14 x 14 image of a droplet's file: its small icon on white. Owned here; null when
-    // no canvas could be made.
-    HBITMAP MakeDropletImage(const wchar_t* path);
-    // Deletes every image and shuts GDI+ down; nothing is left to free afterwards.
-    void ReleaseMenuImages();
-
-    // The fixed image of a bitmap resource id; null when it is not loaded.
-    HBITMAP Get(UINT imageId) const;
-    // Attaches the image as the unchecked bitmap of the entry at position; none: no-op.
-    void Attach(HMENU menu, UINT position, UINT imageId) const {
-        if (HBITMAP image = Get(imageId)) SetMenuItemBitmaps(menu, position, MF_BYPOSITION, image, nullptr);
-    }
-
 private:
+    MenuImages() = default;
+    void LoadFixedImages();
+
     struct FixedImage {
         UINT Id;
-        UniqueBitmap MenuImages::*Field;
+        UniqueBitmap Image;
     };
-    static const FixedImage FixedImages[11];  // in the order of loading
+    struct Droplet {
+        FILETIME Written;
+        UniqueBitmap Image;
+    };
 
-    UniqueBitmap ProductImage;
-    UniqueBitmap ConvertImage;
-    UniqueBitmap CreateNewImage;
-    UniqueBitmap EmailImage;
-    UniqueBitmap FtpImage;
-    UniqueBitmap BurnImage;
-    UniqueBitmap ZipImage;
-    UniqueBitmap KesxImage;
-    UniqueBitmap SpareCreateImage;
-    UniqueBitmap SelfExtractImage;
-    UniqueBitmap ScheduleImage;
+    CCriticalSection Section;
+    bool FixedLoaded = false;
+    FixedImage Fixed[11] = {{IDB_PRODUCT, {}}, {IDB_CONVERT, {}},      {IDB_SELF_EXTRACT, {}}, {IDB_SCHEDULE, {}},
+                            {IDB_CREATE_NEW, {}}, {IDB_EMAIL, {}},  {IDB_FTP, {}},          {IDB_BURN, {}},
+                            {IDB_ZIP, {}},        {IDB_KESX, {}},   {IDB_SPARE_CREATE, {}}};  // in the order of loading
     ULONG_PTR GdiplusToken = 0;
-    std::vector<GdiplusImage> DropletImages;  // the canvases
-    std::vector<UniqueBitmap> DropletBitmaps; // what the menus show, made from the canvases
+    std::map<std::wstring, Droplet> Droplets;
+    // Images of droplet files changed since: an open menu may still show them.
+    std::vector<UniqueBitmap> Replaced;
 };

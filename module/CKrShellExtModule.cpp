@@ -1,19 +1,18 @@
 #include "module/CKrShellExtModule.h"
 
+#include "menu/MenuImages.h"
 #include "module/CKrComModule.h"
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
 #include "module/ObjectMap.h"
 #include "proppage/ArchivePage.h"
+#include "resources/resource.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 // The image that holds this code: the DLL, or a test executable linking the library.
 HINSTANCE g_instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
-
-// The application and shell-handler entries, run before the classes' own scripts.
-constexpr UINT AppScriptId = 101;
 
 // Registration reads the scripts under the system default locale, whatever the caller's
 // thread had; the caller gets its own locale back on every way out.
@@ -81,9 +80,13 @@ HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void**
     return CKrComModule::Instance().GetClassObject(clsid, riid, ppv);
 }
 
-// A live property page holds the library through a count of its own (see ArchivePage).
+// The shell frees the library only after an S_OK here, so what the handlers share per process
+// (menu images, GDI+) goes now, outside DllMain, where GDI+ may still be shut down. A live
+// property page holds the library through a count of its own (see ArchivePage).
 HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept {
-    return GetLockCount() == 0 && ArchivePage::LivePages() == 0 ? S_OK : S_FALSE;
+    if (GetLockCount() != 0 || ArchivePage::LivePages() != 0) return S_FALSE;
+    MenuImages::Process().Release();
+    return S_OK;
 }
 
 HRESULT CKrShellExtModule::UpdateRegistryFromResource(UINT scriptId, bool doRegister,
@@ -99,8 +102,9 @@ HRESULT CKrShellExtModule::DllRegisterServer() noexcept {
     SystemLocaleScope locale;
     const AppIdText appId;
     const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
-    HRESULT hr = UpdateRegistryFromResource(AppScriptId, true, appIdPair);
+    HRESULT hr = UpdateRegistryFromResource(IDR_APP_SCRIPT, true, appIdPair);
     for (size_t i = 0; SUCCEEDED(hr) && i < ObjectMap.size(); ++i) {
+        if (ObjectMap[i].ScriptId == DeclaredByPackage) continue;
         hr = UpdateRegistryFromResource(ObjectMap[i].ScriptId, true);  // no component categories to add
     }
     return FAILED(hr) ? hr : S_OK;  // the type library is not registered
@@ -109,10 +113,11 @@ HRESULT CKrShellExtModule::DllRegisterServer() noexcept {
 HRESULT CKrShellExtModule::DllUnregisterServer() noexcept {
     SystemLocaleScope locale;
     for (const ObjectMapEntry& entry : ObjectMap) {
+        if (entry.ScriptId == DeclaredByPackage) continue;
         const HRESULT hr = UpdateRegistryFromResource(entry.ScriptId, false);
         if (FAILED(hr)) return hr;  // the application entries stay
     }
     const AppIdText appId;
     const RgsReplacement appIdPair[] = {{L"APPID", appId.Text}};
-    return UpdateRegistryFromResource(AppScriptId, false, appIdPair);
+    return UpdateRegistryFromResource(IDR_APP_SCRIPT, false, appIdPair);
 }

@@ -1,9 +1,9 @@
 #include "module/CRegistrar.h"
 
-#include <memory>
 #include <optional>
 #include <string_view>
-#include <type_traits>
+
+#include "support/UniqueKey.h"
 
 namespace {
 
@@ -189,11 +189,6 @@ HRESULT ParseScript(Cursor& cursor, std::vector<ScriptRoot>& roots) {
 
 // ---- Writing and removing ------------------------------------------------------------
 
-struct KeyCloser {
-    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
 HRESULT FromStatus(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
 
 HRESULT SetString(HKEY key, const wchar_t* name, const std::wstring& data) {
@@ -251,7 +246,7 @@ HRESULT UnregisterKey(HKEY parent, const ScriptKey& key) {
     if (key.Mark == Marker::NoRemove) return S_OK;
     for (const ScriptValue& value : key.Values) RegDeleteValueW(raw, value.Name.c_str());
     if (!HoldsNothingElse(raw, key.Default.has_value())) return S_OK;
-    opened.reset();
+    opened.Reset();
     const LSTATUS deleted = RegDeleteKeyW(parent, key.Name.c_str());
     return deleted == ERROR_FILE_NOT_FOUND ? S_OK : FromStatus(deleted);
 }

@@ -2,14 +2,36 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <iterator>
 #include <new>
 
 #include "module/CKrShellExtModule.h"
 
+// One row of an object's interface table, as the SDK's QITAB: the interface's IID and the
+// object seen through it.
+struct InterfaceRow {
+    const IID* Iid;
+    IUnknown* Pointer;
+};
+
+// QISearch over the rows: the first row also answers IUnknown.
+inline HRESULT SearchInterfaces(const InterfaceRow* rows, size_t count, REFIID riid, void** ppv) noexcept {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+        if (IsEqualIID(riid, *rows[i].Iid) || (i == 0 && IsEqualIID(riid, IID_IUnknown))) {
+            rows[i].Pointer->AddRef();
+            *ppv = rows[i].Pointer;
+            return S_OK;
+        }
+    }
+    return E_NOINTERFACE;
+}
+
 // The COM plumbing every shell handler shares: created with new (std::nothrow) and never
-// aggregated, a plain reference count (the shell calls each object on one thread), the
-// module kept loaded while the object lives, and QueryInterface over the listed interfaces
-// (the first one also answers IUnknown).
+// aggregated, an atomic reference count (a handler may be released on another thread than
+// the one that made it), the module kept loaded while the object lives, and QueryInterface
+// over a table of the listed interfaces.
 template <class Derived, class FirstInterface, class... OtherInterfaces>
 class CShellObject : public FirstInterface, public OtherInterfaces... {
 public:
@@ -29,25 +51,19 @@ public:
     }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(FirstInterface))) {
-            *ppv = static_cast<FirstInterface*>(this);
-        } else {
-            ((!*ppv && IsEqualIID(riid, __uuidof(OtherInterfaces)) ? *ppv = static_cast<OtherInterfaces*>(this) : nullptr),
-             ...);
-        }
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        const InterfaceRow rows[] = {
+            {&__uuidof(FirstInterface), static_cast<FirstInterface*>(this)},
+            {&__uuidof(OtherInterfaces), static_cast<OtherInterfaces*>(this)}...,
+        };
+        return SearchInterfaces(rows, std::size(rows), riid, ppv);
     }
 
-    STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++RefCount; }
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return static_cast<ULONG>(InterlockedIncrement(&RefCount)); }
 
     STDMETHODIMP_(ULONG) Release() noexcept override {
-        const ULONG count = --RefCount;
+        const LONG count = InterlockedDecrement(&RefCount);
         if (count == 0) delete this;
-        return count;
+        return static_cast<ULONG>(count);
     }
 
 protected:
@@ -55,5 +71,5 @@ protected:
     virtual ~CShellObject() { CKrShellExtModule::Instance().Unlock(); }
 
 private:
-    ULONG RefCount = 1;
+    LONG RefCount = 1;
 };

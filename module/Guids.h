@@ -11,7 +11,13 @@ inline constexpr CLSID PropPageExt = {0x135dfe3d, 0xc95a, 0x4224, {0xa4, 0x9b, 0
 inline constexpr CLSID ShlContextMenu = {0x0a323cea, 0xbd0c, 0x41ed, {0x98, 0x70, 0xa1, 0xdf, 0x67, 0xb1, 0x59, 0x74}};
 // {BDD82182-6266-4D24-B84F-490A72AF0692}
 inline constexpr CLSID ShlDropMenu = {0xbdd82182, 0x6266, 0x4d24, {0xb8, 0x4f, 0x49, 0x0a, 0x72, 0xaf, 0x06, 0x92}};
-// {FD08013C-148C-4E62-95D2-E53D8E2DAD12}: named by script 102 only; no class serves it.
+// {3497114F-50B0-4992-B129-EEBAE3AAD206}: Windows 11's command tree; declared by the package
+// manifest (packaging/AppxManifest.xml), never registered by regsvr32.
+inline constexpr CLSID ExplorerCommand = {0x3497114f, 0x50b0, 0x4992, {0xb1, 0x29, 0xee, 0xba, 0xe3, 0xaa, 0xd2, 0x06}};
+// {00000000-3754-4B6D-91B9-EEA004D703DF}: the canonical name of a command is this GUID with its
+// command code as the first field, so it stays fixed while the code does.
+inline constexpr GUID CommandNames = {0x00000000, 0x3754, 0x4b6d, {0x91, 0xb9, 0xee, 0xa0, 0x04, 0xd7, 0x03, 0xdf}};
+// {FD08013C-148C-4E62-95D2-E53D8E2DAD12}: named by the icon handler's script only; no class serves it.
 inline constexpr CLSID IconHandler = {0xfd08013c, 0x148c, 0x4e62, {0x95, 0xd2, 0xe5, 0x3d, 0x8e, 0x2d, 0xad, 0x12}};
 // {66328539-105E-445F-A352-E60A196CF37A}
 inline constexpr GUID AppId = {0x66328539, 0x105e, 0x445f, {0xa3, 0x52, 0xe6, 0x0a, 0x19, 0x6c, 0xf3, 0x7a}};

@@ -4,11 +4,12 @@
 #include <vector>
 
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 
 namespace {
 
 // The module's own activation context: the one it was loaded with, else one made from
-// its manifest resource 3. Determined once and kept for the life of the process; null
+// its isolation manifest resource. Determined once and kept for the life of the process; null
 // when the module has neither.
 bool g_contextKnown = false;
 HANDLE g_context = nullptr;
@@ -31,7 +32,7 @@ bool DetermineContext() {
         request.cbSize = sizeof(request);
         request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
         request.hModule = ModuleInstance();
-        request.lpResourceName = MAKEINTRESOURCEW(3);
+        request.lpResourceName = MAKEINTRESOURCEW(IDR_ISOLATION_MANIFEST);
         context = CreateActCtxW(&request);
         if (context == INVALID_HANDLE_VALUE) {
             if (!IsMissingResource(GetLastError())) return false;

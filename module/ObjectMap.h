@@ -14,5 +14,8 @@ struct ObjectMapEntry {
     InstanceCreator CreateInstance;
 };
 
+// The script id of a class that a package manifest declares: regsvr32 writes nothing for it.
+inline constexpr UINT DeclaredByPackage = 0;
+
 // In registration order.
-extern const std::array<ObjectMapEntry, 3> ObjectMap;
+extern const std::array<ObjectMapEntry, 4> ObjectMap;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr UINT TitleId = 103;     // the tab's title
-constexpr UINT FileLineId = 152;  // "File: %s"
 constexpr int StringCapacity = 256;
 constexpr size_t PathCapacity = 1024;
 
@@ -31,7 +29,7 @@ std::wstring_view FileNameOf(std::wstring_view path) {
 // translation is interpreted.
 std::wstring FileLine(std::wstring_view name) {
     wchar_t format[StringCapacity] = {};
-    LoadStringW(ModuleInstance(), FileLineId, format, StringCapacity);
+    LoadStringW(ModuleInstance(), IDS_FILE_LINE, format, StringCapacity);
     std::wstring line = format;
     if (const size_t slot = line.find(L"%s"); slot != std::wstring::npos) line.replace(slot, 2, name);
     return line;
@@ -70,7 +68,7 @@ namespace ArchivePage {
 
 HPROPSHEETPAGE Create(const std::wstring& path) {
     wchar_t title[StringCapacity] = {};
-    LoadStringW(ModuleInstance(), TitleId, title, StringCapacity);
+    LoadStringW(ModuleInstance(), IDS_PAGE_TITLE, title, StringCapacity);
     auto copy = std::make_unique<wchar_t[]>(path.size() + 1);
     std::copy(path.begin(), path.end(), copy.get());
 

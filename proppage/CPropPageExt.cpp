@@ -9,26 +9,23 @@
 #include "module/IsolationAware.h"
 #include "proppage/ArchiveAssociation.h"
 #include "proppage/ArchivePage.h"
-#include "selection/LockedDropList.h"
+#include "selection/DropFileList.h"
+#include "selection/LockedMedium.h"
 #include "support/RegistryValues.h"
-
-namespace {
-constexpr UINT PathCapacity = 1024;
-}
 
 STDMETHODIMP CPropPageExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexcept {
     try {
         if (!IsContextMenuEnabled()) return E_INVALIDARG;
-        const LockedDropList list(data);
-        const HDROP drop = list.Get();
-        if (!drop) return E_INVALIDARG;
-
-        Path.clear();
-        if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return E_INVALIDARG;
+        DropFileList list;
+        {
+            const LockedMedium medium(data, CF_HDROP);
+            if (!medium.Data()) return E_INVALIDARG;
+            Path.clear();
+            if (!list.Read(medium.Data(), medium.Size())) return E_INVALIDARG;
+        }
         // A longer path would arrive cut, naming some other file: no page for it.
-        if (DragQueryFileW(drop, 0, nullptr, 0) >= PathCapacity) return E_INVALIDARG;
-        wchar_t path[PathCapacity];
-        if (DragQueryFileW(drop, 0, path, PathCapacity) == 0) return E_INVALIDARG;
+        if (list.Names.size() != 1 || list.AnyCut || list.Names[0].empty()) return E_INVALIDARG;
+        const wchar_t* path = list.Names[0].c_str();
 
         // Not this handler's business: folders, and files the archiver does not own now.
         if (PathIsDirectoryW(path) || !IsAssociatedWithArchiver(path)) return E_FAIL;

@@ -1,8 +1,172 @@
 #pragma once
-// Resource ids that are not string ids (those are the numbers of the string tables).
+// Every resource id of the library, named once for the .rc files and the code alike.
 
-// The archive property page: dialog 201 with its file line and capability list, icon 202.
-#define IDD_ARCHIVE_PAGE 201
-#define IDC_PAGE_FILE_LINE 201
-#define IDC_PAGE_CAPABILITIES 202
-#define IDI_ARCHIVE_PAGE 202
+// Strings (all five tables): names of the registered objects, the property page's title,
+// help texts, menu texts, the page's file line and capability lines.
+#define IDS_SHELL_EXTENSION                 100
+#define IDS_CONTEXT_MENU_HANDLER            101
+#define IDS_ICON_HANDLER                    102
+#define IDS_PAGE_TITLE                      103
+#define IDS_HELP_EXTRACT_HERE               104
+#define IDS_HELP_EXTRACT_TO_DESKTOP         105
+#define IDS_HELP_EXTRACT_TO_NAMED_FOLDER    106
+#define IDS_HELP_EXTRACT_WITH_OPTIONS       107
+#define IDS_HELP_CONVERT                    108
+#define IDS_HELP_VERIFY                     109
+#define IDS_HELP_RECOVER                    110
+#define IDS_HELP_TEST                       111
+#define IDS_HELP_REPAIR                     112
+#define IDS_HELP_PRINT                      113
+#define IDS_HELP_AUTOBOX_BUILDER            114
+#define IDS_HELP_CREATE_ZIP                 115
+#define IDS_HELP_CREATE_KESX                116
+#define IDS_HELP_CREATE_TAR_BZIP2           117
+#define IDS_HELP_CREATE_WITH_APP            118
+#define IDS_HELP_WIZARD_CREATE_NEW          119
+#define IDS_HELP_WIZARD_EMAIL               120
+#define IDS_HELP_WIZARD_FTP                 121
+#define IDS_HELP_WIZARD_BURN                122
+#define IDS_HELP_ADD_TO_EXISTING            123
+#define IDS_HELP_CONTENT_LIST_MENU          124
+#define IDS_HELP_CREATE_OPTIONS             125
+#define IDS_HELP_WIZARDS_MENU               126
+#define IDS_HELP_KESTREL_MENU               127
+#define IDS_EXTRACT_HERE                    128
+#define IDS_EXTRACT_TO_DESKTOP              129
+#define IDS_EXTRACT_TO_NAMED_FOLDER         130
+#define IDS_EXTRACT_WITH_OPTIONS            131
+#define IDS_CONVERT                         132
+#define IDS_VERIFY                          133
+#define IDS_RECOVER                         134
+#define IDS_TEST                            135
+#define IDS_REPAIR                          136
+#define IDS_PRINT                           137
+#define IDS_AUTOBOX_BUILDER                 138
+#define IDS_CREATE_ZIP                      139
+#define IDS_CREATE_KESX                     140
+#define IDS_CREATE_TAR_BZIP2                141
+#define IDS_CREATE_WITH_APP                 142
+#define IDS_WIZARD_CREATE_NEW               143
+#define IDS_WIZARD_EMAIL                    144
+#define IDS_WIZARD_FTP                      145
+#define IDS_WIZARD_BURN                     146
+#define IDS_ADD_TO_EXISTING                 147
+#define IDS_OPTIONS                         148
+#define IDS_CREATE_WORD                     149
+#define IDS_WIZARDS_MENU                    150
+#define IDS_KESTREL_MENU                    151
+#define IDS_FILE_LINE                       152
+#define IDS_CAP_COMPRESSED                  153
+#define IDS_CAPS_KESX                       154
+#define IDS_CAPS_ZIP                        155
+#define IDS_CAP_FILES_AND_FOLDERS           156
+#define IDS_CAP_EXPANSION                   157
+#define IDS_CAP_EXTRACTION                  158
+#define IDS_CAP_BROWSING                    159
+#define IDS_CAP_ADD_AND_DELETE              160
+#define IDS_CAP_ITEM_ENCRYPTION             161
+#define IDS_CAP_ARCHIVE_ENCRYPTION          162
+#define IDS_CAP_SELF_EXTRACTING             163
+#define IDS_CAP_COMMENT                     164
+#define IDS_CAP_SEGMENTABLE                 165
+#define IDS_CAP_SINGLE_FILE                 166
+#define IDS_CAP_ENCODED                     167
+#define IDS_CAP_COMPRESSION_METHODS         168
+#define IDS_CAP_ENCRYPTION_METHODS          169
+#define IDS_CAP_OBSOLETE_KES                170
+#define IDS_CAPS_KES                        171
+#define IDS_CAP_CONVERTIBLE                 172
+#define IDS_CAP_COMPRESS_JPG                173
+#define IDS_CAP_JPG_THUMBNAILS              174
+#define IDS_CAP_CREATE_WITH_APP             175
+#define IDS_CAPS_RAR                        176
+#define IDS_CAP_ARCHIVED                    177
+#define IDS_CAPS_TAR                        178
+#define IDS_CAPS_UNIX_COMPRESS              179
+#define IDS_CAPS_GZIP                       180
+#define IDS_CAPS_BZIP2                      181
+#define IDS_CAPS_UNIX_COMPRESSED_TAR        182
+#define IDS_CAPS_GZIP_TAR                   183
+#define IDS_CAPS_BZIP2_TAR                  184
+#define IDS_CAPS_APPLE_SINGLE               185
+#define IDS_CAP_DECODE                      186
+#define IDS_CAPS_ARC                        187
+#define IDS_CAPS_ARJ                        188
+#define IDS_CAPS_B64                        189
+#define IDS_CAPS_HQZ                        190
+#define IDS_CAPS_BTOA                       191
+#define IDS_CAPS_MIME                       192
+#define IDS_CAPS_COMPACT_PRO                193
+#define IDS_CAPS_UU_ENCODED                 194
+#define IDS_CAPS_Y_ENCODED                  195
+#define IDS_CAPS_CAB                        196
+#define IDS_CAPS_SCO                        197
+#define IDS_CAPS_LHA                        198
+#define IDS_CAP_INDEX_ARCHIVE               199
+#define IDS_DIGEST                          200
+#define IDS_HELP_DIGEST                     201
+#define IDS_COPY_TO_CLIPBOARD               202
+#define IDS_SAVE_AS                         203
+#define IDS_CONTENT_LIST_MENU               204
+#define IDS_HELP_COPY_TO_CLIPBOARD          205
+#define IDS_HELP_SAVE_AS                    206
+#define IDS_CAPS_LZMA                       207
+#define IDS_CAPS_7ZIP                       208
+#define IDS_CAPS_LZMA_TAR                   209
+#define IDS_TOOLS_MENU                      210
+#define IDS_SCHEDULE                        211
+#define IDS_HELP_TOOLS_MENU                 212
+#define IDS_HELP_SCHEDULE                   213
+#define IDS_HELP_DROPLETS_MENU              214
+#define IDS_OPEN_WITH_APP                   215
+#define IDS_HELP_OPEN_WITH_APP              216
+#define IDS_DROPLETS_MENU                   217
+#define IDS_MAKE_SELF_EXTRACTING            218
+#define IDS_HELP_MAKE_SELF_EXTRACTING       219
+#define IDS_EXTRACT_TO_MY_ARCHIVES          220
+#define IDS_HELP_EXTRACT_TO_MY_ARCHIVES     221
+
+// Menu bitmaps (14 x 14).
+#define IDB_PRODUCT                         205
+#define IDB_CONVERT                         206
+#define IDB_KESX                            207
+#define IDB_SPARE_CREATE                    208
+#define IDB_BURN                            209
+#define IDB_EMAIL                           210
+#define IDB_FTP                             211
+#define IDB_CREATE_NEW                      212
+#define IDB_ZIP                             213
+#define IDB_SELF_EXTRACT                    214
+#define IDB_SCHEDULE                        217
+
+// The same pictures as icons (16 to 48 pixels) for Windows 11's command tree.
+#define IDI_PRODUCT                         305
+#define IDI_CONVERT                         306
+#define IDI_KESX                            307
+#define IDI_SPARE_CREATE                    308
+#define IDI_BURN                            309
+#define IDI_EMAIL                           310
+#define IDI_FTP                             311
+#define IDI_CREATE_NEW                      312
+#define IDI_ZIP                             313
+#define IDI_SELF_EXTRACT                    314
+#define IDI_SCHEDULE                        317
+
+// The archive property page: its dialog with the file line and capability list, its icon.
+#define IDD_ARCHIVE_PAGE                    201
+#define IDC_PAGE_FILE_LINE                  201
+#define IDC_PAGE_CAPABILITIES               202
+#define IDI_ARCHIVE_PAGE                    202
+
+// Registrar scripts ("REGISTRY"): the application's entries, then one per class.
+#define IDR_APP_SCRIPT                      101
+#define IDR_ICON_HANDLER_SCRIPT             102
+#define IDR_PROP_PAGE_EXT_SCRIPT            103
+#define IDR_SHL_CONTEXT_MENU_SCRIPT         104
+#define IDR_SHL_DROP_MENU_SCRIPT            152
+
+// Language-neutral: the type library, the manifest the loader reads, and the one the
+// common-controls wrappers make a context from when the loader gave the module none.
+#define IDR_TYPELIB                         1
+#define IDR_MANIFEST                        2
+#define IDR_ISOLATION_MANIFEST              3

@@ -48,13 +48,18 @@ wdemo=$(win "$demo")
 
 cd "$samples"
 krhost menu "$wsamples\\a.zip" --screenshot "$wdemo\\menu-a.zip.png"
+# The same selection in Windows 11's first-level menu: the same entries from the same tables.
+krhost commands "$wsamples\\a.zip" --screenshot "$wdemo\\commands-a.zip.png"
 krhost menu "$wsamples\\report.doc"
 krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" --screenshot "$wdemo\\menu-a.zip-Docs.png"
+krhost commands "$wsamples\\a.zip" "$wsamples\\Docs" --screenshot "$wdemo\\commands-a.zip-Docs.png"
 # A droplet runs on the selection: its program gets the selected paths.
 krhost menu "$wsamples\\report.doc" "$wsamples\\Docs" --invoke "Backup to USB"
 krhost menu "$wsamples\\a.zip" "$wsamples\\Docs" "$wsamples\\d.kesx" --invoke "Extract All Here"
 # The command just chosen is now offered directly on Explorer's menu too.
 krhost menu "$wsamples\\b.rar"
+# Windows 11's menu starts the same program with the same request, and remembers the command too.
+krhost commands "$wsamples\\c.tgz" --invoke "Extract All to Folder named after archive"
 # Right-dragging archives onto a folder: the Batch.exe beside the library does the extracting.
 krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\c.tgz" --invoke "Extract All Here"
 # A non-archive among the dropped items: the handler adds nothing.
@@ -63,3 +68,4 @@ krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\report.doc"
 krhost props "$wsamples\\d.kesx" --screenshot "$wdemo\\props-d.kesx.png"
 echo
 echo "Screenshots: $demo/menu-a.zip.png $demo/menu-a.zip-Docs.png $demo/props-d.kesx.png"
+echo "Windows 11: $demo/commands-a.zip.png $demo/commands-a.zip-Docs.png"

@@ -25,7 +25,8 @@ bool HasConvertibleArchive(const SelectionList& items) { return AnyOf(items, IsC
 bool IsSingleVerifiableArchive(const SelectionList& items) { return IsSingleOf(items, IsVerifiableKind); }
 bool IsSingleZipOrKesArchive(const SelectionList& items) { return IsSingleOf(items, IsZipOrKesKind); }
 
-bool IsSingleFile(const SelectionList& items) { return items.size() == 1 && !IsFolderPath(items[0].Path); }
+// By the attributes read with the selection: no second query for the same item.
+bool IsSingleFile(const SelectionList& items) { return items.size() == 1 && !IsFolderItem(items[0]); }
 
 std::wstring WritableProbeFolder(const std::wstring& path) {
     const size_t slash = path.rfind(L'\\');

@@ -1,16 +1,25 @@
 #include "selection/ClassifyPath.h"
 
-#include <windows.h>
-
-SelectionItem ClassifyPath(const wchar_t* path) {
-    SelectionItem item{path ? path : L"", NotAnArchive};
-    if (IsFolderPath(item.Path)) return item;
+namespace {
+SelectionItem Classified(std::wstring path, DWORD attributes, bool fromShell) {
+    SelectionItem item{std::move(path), NotAnArchive, attributes, fromShell};
+    if (IsFolderItem(item)) return item;
     // The last "." of the whole path: a dot in a folder name gives an "extension" with a
     // backslash in it, which matches nothing.
     const size_t dot = item.Path.rfind(L'.');
     if (dot == std::wstring::npos) return item;
     item.Kind = ArchiveKindOfExtension(item.Path.c_str() + dot);
     return item;
+}
+}  // namespace
+
+SelectionItem ClassifyPath(const wchar_t* path) {
+    const wchar_t* text = path ? path : L"";
+    return Classified(text, GetFileAttributesW(text), false);
+}
+
+SelectionItem ClassifyPath(std::wstring path, DWORD shellAttributes) {
+    return Classified(std::move(path), shellAttributes, true);
 }
 
 std::wstring SelectionFolder(const std::wstring& path) {

@@ -1,20 +1,14 @@
 #include "support/CRegistry.h"
 
-#include <memory>
-#include <type_traits>
+#include "support/UniqueKey.h"
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 const HKEY Roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
 
 UniqueKey OpenKey(HKEY root, const wchar_t* path, REGSAM access) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    if (RegOpenKeyExW(root, path, 0, access, &key) != ERROR_SUCCESS) return UniqueKey();
     return UniqueKey(key);
 }
 
@@ -29,9 +23,9 @@ void CreateOpenKey(HKEY parent, const std::wstring& name) {
         security = nullptr;
     HKEY key = nullptr;
     wchar_t emptyClass[] = L"";
-    if (RegCreateKeyExW(parent, name.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, security, &key,
-                        nullptr) == ERROR_SUCCESS)
-        RegCloseKey(key);
+    const LSTATUS status = RegCreateKeyExW(parent, name.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE,
+                                           KEY_ALL_ACCESS, security, &key, nullptr);
+    const UniqueKey created(status == ERROR_SUCCESS ? key : nullptr);
 }
 
 }  // namespace
@@ -50,7 +44,7 @@ bool CRegistry::GetDword(const wchar_t* name, DWORD* out) const {
     DWORD value = 0;
     DWORD size = sizeof value;
     if (!key || !out ||
-        RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+        RegQueryValueExW(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
         return false;
     *out = value;
     return true;
@@ -60,7 +54,7 @@ bool CRegistry::GetString(const wchar_t* name, wchar_t* out, DWORD capacity) con
     if (!out || capacity == 0 || capacity > MAXDWORD / sizeof(wchar_t)) return false;
     const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_QUERY_VALUE);
     DWORD size = capacity * sizeof(wchar_t);
-    if (!key || RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS)
+    if (!key || RegQueryValueExW(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS)
         return false;
     // The stored data need not end in a terminator; one that does not fit means it is too long.
     const DWORD length = size / sizeof(wchar_t);
@@ -72,7 +66,7 @@ bool CRegistry::GetString(const wchar_t* name, wchar_t* out, DWORD capacity) con
 
 bool CRegistry::SetDword(const wchar_t* name, DWORD value) const {
     const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_SET_VALUE);
-    return key && RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+    return key && RegSetValueExW(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
                       ERROR_SUCCESS;
 }
 
@@ -90,7 +84,7 @@ void CRegistry::CreateKeyPath(const wchar_t* path) {
     while (separator != std::wstring::npos) {
         const size_t next = full.find(L'\\', separator + 1);
         const UniqueKey parent = OpenKey(RootHandle, full.substr(0, separator).c_str(), KEY_ALL_ACCESS);
-        if (parent) CreateOpenKey(parent.get(), full.substr(separator + 1, next == std::wstring::npos ? next : next - separator - 1));
+        if (parent) CreateOpenKey(parent.Get(), full.substr(separator + 1, next == std::wstring::npos ? next : next - separator - 1));
         separator = next;
     }
 }

@@ -50,9 +50,15 @@ InstallLocations InstallLocations::ForContextMenu() {
 
     InstallLocations paths;
     for (const Executable& executable : Executables) paths.*executable.Field = folder + executable.Name;
-    paths.UserDropletFile = DropletFile(CSIDL_LOCAL_APPDATA, L"\\Tamber Soft\\DropSlots");
-    paths.SharedDropletFile = DropletFile(CSIDL_COMMON_APPDATA, L"\\Tamber Soft\\Kestrel");
     return paths;
+}
+
+const InstallLocations::CatalogueFiles& InstallLocations::DropletFiles() const {
+    if (!Catalogue) {
+        Catalogue = CatalogueFiles{DropletFile(CSIDL_LOCAL_APPDATA, L"\\Tamber Soft\\DropSlots"),
+                                   DropletFile(CSIDL_COMMON_APPDATA, L"\\Tamber Soft\\Kestrel")};
+    }
+    return *Catalogue;
 }
 
 std::wstring InstallLocations::DropMenuBatchToolPath() {

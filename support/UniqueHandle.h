@@ -20,6 +20,7 @@ public:
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
+    explicit operator bool() const noexcept { return Value != Handle{}; }
     Handle Get() const noexcept { return Value; }
     Handle Release() noexcept { return std::exchange(Value, Handle{}); }
     void Reset() noexcept {

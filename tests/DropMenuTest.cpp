@@ -29,7 +29,8 @@ std::wstring Render(const std::vector<MenuItemSnapshot>& items, int depth = 0) {
     for (const MenuItemSnapshot& item : items) {
         tree += std::wstring(2 * depth, L' ') + item.Text;
         if (item.Id >= FirstId) tree += L" #" + std::to_wstring(item.Id - FirstId);
-        if (item.Image) tree += L" [" + std::to_wstring(BitmapResourceOf(item.Image, ModuleInstance(), {205})) + L"]";
+        if (item.Image)
+            tree += L" [" + std::to_wstring(BitmapResourceOf(item.Image, ModuleInstance(), {IDB_PRODUCT})) + L"]";
         tree += L"\n" + Render(item.Submenu, depth + 1);
     }
     return tree;
@@ -39,7 +40,6 @@ class DropMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // ShellExecuteW wants it, as on Explorer's thread
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         // The context menu's archiver, which the drop menu must not use.
         RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,

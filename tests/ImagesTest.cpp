@@ -1,34 +1,25 @@
-// Menu images through the real handler: the bitmap resources, the images of the remembered
-// entries, droplet images made from the shell's icon, and that a handler frees them all.
+// Menu images through the real handler: the images of the remembered entries, droplet images
+// made from the shell's icon, and that they are made once per process and freed when the
+// library may be unloaded.
 #include <windows.h>
-#include <winternl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "fixtures/DropletMenuTest.h"
 #include "fixtures/ShellRightClick.h"
+#include "shellkit/ProcessResources.h"
 #include "module/CKrShellExtModule.h"
+#include "resources/resource.h"
 
 namespace {
 
 using ImagesTest = DropletMenuTest;
 
-// GDI objects of this process. Wine answers GetGuiResources with ERROR_CALL_NOT_IMPLEMENTED but
-// keeps a shared handle table as Windows does behind the process environment block: 65,536
-// entries of 24 bytes whose type byte is 0 when the entry is free.
-DWORD GdiObjectCount() {
-    SetLastError(ERROR_SUCCESS);
-    DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (count || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return count;
-    const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-    const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
-    for (size_t entry = 0; table && entry < 0x10000; ++entry) count += table[entry * 24 + 14] != 0;
-    return count;
-}
+CKrShellExtModule& CKrShellModule() { return CKrShellExtModule::Instance(); }
 
 void CollectImages(const std::vector<MenuItemSnapshot>& items, std::vector<HBITMAP>& images) {
     for (const MenuItemSnapshot& item : items) {
@@ -55,41 +46,23 @@ std::string QuarterIcon() {
     return bytes;
 }
 
-TEST_F(ImagesTest, EachBitmapIsA14By14TrueColourImageWithTheSamePixelsInEveryLanguage) {
-    for (UINT id : {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217}) {
-        std::string first;
-        for (LANGID language : {0x0407, 0x0409, 0x040C, 0x0411, 0x0804}) {  // de, en-US, fr, ja, zh-CN
-            SCOPED_TRACE(testing::Message() << "bitmap " << id << " language " << language);
-            HRSRC found = FindResourceExW(ModuleInstance(), RT_BITMAP, MAKEINTRESOURCEW(id), language);
-            ASSERT_TRUE(found);
-            ASSERT_EQ(SizeofResource(ModuleInstance(), found), 656u);
-            const auto* data = static_cast<const char*>(LockResource(LoadResource(ModuleInstance(), found)));
-            const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(data);
-            // Positive height: rows bottom-up.
-            EXPECT_EQ(std::tuple(h->biSize, h->biWidth, h->biHeight, h->biBitCount, h->biCompression),
-                      std::tuple(40ul, 14l, 14l, WORD{24}, static_cast<DWORD>(BI_RGB)));
-            if (first.empty()) first.assign(data, 656);
-            EXPECT_EQ(std::string(data, 656), first);
-        }
-    }
-}
-
 TEST_F(ImagesTest, RememberedEntriesCarryTheirImagesOnTheShellMenu) {
     const std::wstring folder = Folders.Tree().AddFolder(L"Docs"), zip = Folders.Tree().AddFile(L"a.zip");
     const struct {
         DWORD Code;
         const std::wstring& Selected;
         UINT Image;
-    } cases[] = {{22, folder, 212}, {23, folder, 210}, {24, folder, 211}, {25, folder, 209}, {27, folder, 217},
-                 {17, folder, 213}, {18, folder, 207}, {26, folder, 205}, {6, zip, 205},     {16, zip, 205}, {1, zip, 205}};
+    } cases[] = {{22, folder, IDB_CREATE_NEW}, {23, folder, IDB_EMAIL},    {24, folder, IDB_FTP},
+                 {25, folder, IDB_BURN},       {27, folder, IDB_SCHEDULE}, {17, folder, IDB_ZIP},
+                 {18, folder, IDB_KESX},       {26, folder, IDB_PRODUCT},  {6, zip, IDB_PRODUCT},
+                 {16, zip, IDB_PRODUCT},       {1, zip, IDB_PRODUCT}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Code);
         RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, RegistryValues::Cmd1, c.Code);
         ShellRightClick click({c.Selected});
         const std::vector<MenuItemSnapshot> menu = click.Snapshot();
         ASSERT_EQ(menu.size(), 3u);  // separator, the remembered entry, "Kestrel"
-        EXPECT_EQ(BitmapResourceOf(menu[1].Image, ModuleInstance(), {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217}),
-                  c.Image);
+        EXPECT_EQ(BitmapResourceOf(menu[1].Image, ModuleInstance()), c.Image);
     }
 }
 
@@ -128,7 +101,9 @@ TEST_F(ImagesTest, DropletImageIsTheFilesSmallIconOnWhite) {
     DeleteDC(dc);
 }
 
-TEST_F(ImagesTest, DestroyedHandlersLeaveNoImageBehind) {
+// The images belong to the process: every right-click shows the same ones, a droplet file
+// that changed gets a new image, and all of them go once the library may be unloaded.
+TEST_F(ImagesTest, ImagesAreSharedUntilTheLibraryMayUnload) {
     const std::wstring folder = Folders.Tree().AddFolder(L"Docs");
     for (const wchar_t* file : {L"Drops\\one.exe", L"Drops\\two.txt", L"Drops\\three"}) Folders.AddFile(file);
     Folders.Write(L"[DropSlots]\n1=%D\\one.exe\n2=%D\\two.txt\n3=%D\\three\n", nullptr);
@@ -139,19 +114,42 @@ TEST_F(ImagesTest, DestroyedHandlersLeaveNoImageBehind) {
         CollectImages(click.Snapshot(), images);
         return images;
     };
+    CKrShellModule().DllCanUnloadNow();
     rightClick();  // the shell's icon cache fills on first use
+    ASSERT_EQ(CKrShellModule().DllCanUnloadNow(), S_OK);
 
     const DWORD before = GdiObjectCount();
     HBITMAP probe = CreateBitmap(1, 1, 1, 1, nullptr);
     ASSERT_EQ(GdiObjectCount(), before + 1) << "GDI objects cannot be counted here";
     DeleteObject(probe);
 
-    for (int round = 0; round < 50; ++round) {
-        const std::vector<HBITMAP> images = rightClick();
-        // Ten fixed images on the menu of a folder, and three droplets.
-        ASSERT_EQ(images.size(), 13u);
-        for (HBITMAP image : images) EXPECT_EQ(GetObjectType(image), 0u) << "round " << round;
+    const std::vector<HBITMAP> first = rightClick();
+    // Ten fixed images on the menu of a folder, and three droplets.
+    ASSERT_EQ(first.size(), 13u);
+    for (int round = 0; round < 50; ++round) ASSERT_EQ(rightClick(), first) << "round " << round;
+    EXPECT_EQ(GdiObjectCount(), before + 11 + 3);  // resource 208 is loaded with the others
+
+    // A newer file, a new image; the old one stays while a menu may still show it.
+    const HANDLE file = CreateFileW(Folders.Tree().PathOf(L"Drops\\two.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{0x12345678, 0x01D00000};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
+    CloseHandle(file);
+    const std::vector<HBITMAP> changed = rightClick();
+    ASSERT_EQ(changed.size(), first.size());
+    EXPECT_EQ(std::count_if(changed.begin(), changed.end(),
+                            [&](HBITMAP image) { return std::find(first.begin(), first.end(), image) == first.end(); }),
+              1);
+    for (HBITMAP image : first) EXPECT_NE(GetObjectType(image), 0u);
+
+    {
+        const ShellRightClick open({folder});  // a live handler keeps everything
+        EXPECT_EQ(CKrShellModule().DllCanUnloadNow(), S_FALSE);
+        for (HBITMAP image : changed) EXPECT_NE(GetObjectType(image), 0u);
     }
+    EXPECT_EQ(CKrShellModule().DllCanUnloadNow(), S_OK);
+    for (const auto* images : {&first, &changed})
+        for (HBITMAP image : *images) EXPECT_EQ(GetObjectType(image), 0u);
     EXPECT_EQ(GdiObjectCount(), before);
 }
 

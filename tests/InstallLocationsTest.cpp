@@ -50,8 +50,8 @@ TEST(InstallLocations, ExecutablesLieInTheInstallFolder) {
         EXPECT_EQ(paths.BatchToolPath, c.Folder + L"\\Batch.exe") << c.Value;
         EXPECT_EQ(paths.SchedulerPath, c.Folder + L"\\Agenda.exe") << c.Value;
         EXPECT_EQ(InstallLocations::DropMenuBatchToolPath(), own + L"\\Batch.exe");  // always beside the library
-        EXPECT_EQ(paths.UserDropletFile, KnownFolder(FOLDERID_LocalAppData) + L"\\Tamber Soft\\DropSlots\\DropSlots.ini");
-        EXPECT_EQ(paths.SharedDropletFile, KnownFolder(FOLDERID_ProgramData) + L"\\Tamber Soft\\Kestrel\\DropSlots.ini");
+        EXPECT_EQ(paths.UserDropletFile(), KnownFolder(FOLDERID_LocalAppData) + L"\\Tamber Soft\\DropSlots\\DropSlots.ini");
+        EXPECT_EQ(paths.SharedDropletFile(), KnownFolder(FOLDERID_ProgramData) + L"\\Tamber Soft\\Kestrel\\DropSlots.ini");
     }
 }
 

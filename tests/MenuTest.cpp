@@ -1,15 +1,21 @@
+// The context menu as the shell builds and reads it: entries, identifiers, images, help texts.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <cwchar>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "fixtures/KernelCallCounter.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
 #include "commands/CommandTable.h"
+#include "commands/HelpStrings.h"
 #include "commands/MenuText.h"
 #include "module/CKrShellExtModule.h"
 #include "support/RegistryValues.h"
@@ -47,8 +53,7 @@ std::wstring Render(const ShellRightClick& click, const std::vector<MenuItemSnap
         tree += std::wstring(2 * depth, L' ') + (item.Separator ? L"----" : item.Text);
         if (item.Id >= FirstId) tree += L" =" + std::to_wstring(CodeAt(click, item.Id - FirstId));
         if (item.Image) {
-            const UINT image =
-                BitmapResourceOf(item.Image, ModuleInstance(), {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217});
+            const UINT image = BitmapResourceOf(item.Image, ModuleInstance());
             tree += L" [" + (image ? std::to_wstring(image) : std::wstring(L"?")) + L"]";
         }
         tree += L"\n" + Render(click, item.Submenu, depth + 1);
@@ -65,11 +70,7 @@ bool ProbeLeftIn(const std::wstring& folder) {
     return search != INVALID_HANDLE_VALUE;
 }
 
-DWORD Remembered(const wchar_t* name) {
-    DWORD value = 0, size = sizeof value;
-    RegGetValueW(HKEY_CURRENT_USER, Reg::ContextMenuKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
+DWORD Remembered(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
 const std::wstring UntouchedShellMenu = L"Open\nProperties\n";
 
@@ -85,14 +86,10 @@ const std::wstring ExtractEntries =
     L"  Extract All to Folder named after archive =4\n  Extract All with Options... =5\n";
 const std::wstring ToolsAfter = L"  Add to Existing Archive... =26\n  ---- =35\n  Kestrel Tools =31\n";
 const std::wstring OneArchive = L"  Open with Kestrel... =21 [205]\n" + ExtractEntries + ToolsAfter;
-const std::wstring SingleZip = OneArchive + Convert +
-                               L"    Verify =7\n"
-                               L"    Recover =8\n"
-                               L"    Archive Manifest =29\n"
-                               L"      Print... =11\n"
-                               L"      Copy to Clipboard =12\n"
-                               L"      Save As... =13\n" +
-                               Digest + Autobox + L"    Make Self-Extracting... =16 [214]\n";
+const std::wstring Verifiable = L"    Verify =7\n    Recover =8\n    Archive Manifest =29\n      Print... =11\n"
+                                L"      Copy to Clipboard =12\n      Save As... =13\n";
+const std::wstring SingleTgz = OneArchive + Convert + Verifiable + Digest + Autobox;
+const std::wstring SingleZip = SingleTgz + L"    Make Self-Extracting... =16 [214]\n";
 const std::wstring Wizards = L"  Wizards =32\n"
                              L"    Create New... =22 [212]\n"
                              L"    Create and Email... =23 [210]\n"
@@ -114,11 +111,7 @@ const std::vector<CommandCode> ArchivesIds = {35, 1,  2,  3,  4,  5,  17, 18, 22
 
 class ContextMenuTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
-    }
-
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, Reg::ProductKey}};
+    RegistrySandbox Registry{{HKEY_CURRENT_USER, Reg::ContextMenuKey}};
     TempTree Tree;
 };
 
@@ -128,6 +121,7 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
     const std::wstring rootZip = drive + L"\\kr-menu-test.zip";
     CloseHandle(CreateFileW(rootZip.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::unique_ptr<const wchar_t, decltype(&DeleteFileW)> removedAtEnd(rootZip.c_str(), DeleteFileW);
+    const std::wstring pack[] = {Tree.AddFile(L"Pack\\a.zip"), Tree.AddFile(L"Pack\\b.zip")};
     const std::wstring name = L"\u00dcbersicht \u6570\u636e \U0001F600" + std::wstring(180, L'n') + L".tar";
     const struct {
         const char* Name;
@@ -148,7 +142,7 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
          OnShellMenu(L"", NotOneArchive(name, Schedule + Digest + Autobox)), FileIds},
         {"no extension in a folder with a dot", {Tree.AddFile(L"my.dir\\plain")}, 0, 0,
          OnShellMenu(L"", NotOneArchive(L"plain", Schedule + Digest + Autobox)), FileIds},
-        {"two zips", {Tree.AddFile(L"Pack\\a.zip"), Tree.AddFile(L"Pack\\b.zip")}, 0, 0,
+        {"two zips", {pack[0], pack[1]}, 0, 0,
          OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack", Convert + Schedule + Autobox)), ArchivesIds},
         {"a zip and a folder", {zip, Tree.AddFolder(L"Data\\Sub")}, 0, 0,
          OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Data", Convert + Schedule + Autobox)), ArchivesIds},
@@ -156,6 +150,17 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
          {35, 21, 1, 2, 3, 4, 5, 26, 6, 14, 15, 35, 31, 34}},
         {"one gzip", {Tree.AddFile(L"x.gz")}, 0, 0, OnShellMenu(L"", OneArchive + Digest + Autobox),
          {35, 21, 1, 2, 3, 4, 5, 26, 14, 15, 35, 31, 34}},
+        {"one KES", {Tree.AddFile(L"old.KES")}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
+        {"one KESX", {Tree.AddFile(L"new.kesx")}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
+        {"one tgz", {Tree.AddFile(L"x.tgz")}, 0, 0, OnShellMenu(L"", SingleTgz),
+         {35, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 35, 31, 34}},
+        {"a gzip and a 7z", {Tree.AddFile(L"Pack\\x.gz"), Tree.AddFile(L"Pack\\y.7z")}, 0, 0,
+         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack")),
+         {35, 1, 2, 3, 4, 5, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34}},
+        {"first item in a folder that is gone", {Tree.PathOf(L"gone\\a.zip"), zip}, 0, 0,
+         OnShellMenu(L"", ExtractEntries.substr(ExtractEntries.find(L"  Extract All to D")) + Wizards + Convert +
+                              Schedule + Autobox),
+         {35, 2, 3, 4, 5, 22, 23, 24, 25, 32, 20, 26, 6, 27, 15, 35, 31, 34}},
         {"several items directly on a drive root", {drive + L"\\kr-menu-test-a", drive + L"\\kr-menu-test-b"}, 0, 0,
          OnShellMenu(L"", NotOneArchive(drive)), FolderIds},
         {"one zip on a drive root, where the probe runs", {rootZip}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
@@ -165,6 +170,10 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
          {35, 21, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 16, 35, 31, 34}},
         {"convert remembered twice", {zip}, 6, 6, OnShellMenu(L"Convert... =6 [205]\nConvert... =6 [205]\n", SingleZip),
          {35, 6, 6, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 16, 35, 31, 34}},
+        {"remembered extract here and create, which probe the same folder", {pack[0], pack[1]}, 1, 17,
+         OnShellMenu(L"Extract All Here =1 [205]\nCreate Pack.zip =17 [213]\n",
+                     ExtractEntries + NotOneArchive(L"Pack", Convert + Schedule + Autobox)),
+         {35, 1, 17, 1, 2, 3, 4, 5, 17, 18, 22, 23, 24, 25, 32, 20, 26, 6, 27, 15, 35, 31, 34}},
         {"remembered droplet without catalogue, then create", {docs}, 40, 17,
          OnShellMenu(L"Create Docs.zip =17 [213]\n", NotOneArchive(L"Docs")),
          {35, 17, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34}},
@@ -175,7 +184,12 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
         for (const auto& [value, code] : {std::pair{Reg::Cmd1, c.Cmd1}, std::pair{Reg::Cmd2, c.Cmd2}})
             if (code) RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, value, code);
         ShellRightClick click(c.Items);
-        EXPECT_EQ(click.Query(), static_cast<HRESULT>(c.Ids.size()));
+        {
+            // One build probes the first item's folder once, however many entries depend on it.
+            const KernelCallCounter probes(KernelCallCounter::FolderProbes);
+            EXPECT_EQ(click.Query(), static_cast<HRESULT>(c.Ids.size()));
+            EXPECT_EQ(probes.Calls(), c.Items.empty() ? 0 : 1);
+        }
         EXPECT_EQ(Render(click), c.Tree);
         EXPECT_EQ(Codes(click), c.Ids);
         // Remembered codes are only read, and the writable-folder probe cleans up after itself.
@@ -218,9 +232,83 @@ TEST_F(ContextMenuTest, FlagsAndIdentifierRangeDecideWhetherAnythingIsAdded) {
 // keeping the suffix and never splitting a surrogate pair.
 TEST(MenuText, CutsAnOverlongName) {
     // Room for the name is 1023 - "Create " - ".kesx" = 1011 units.
-    EXPECT_EQ(MenuText(149, std::wstring(3000, L'n'), L".kesx").Get(),
+    EXPECT_EQ(MenuText(IDS_CREATE_WORD, std::wstring(3000, L'n'), L".kesx").Get(),
               L"Create " + std::wstring(1011, L'n') + L".kesx");
     // The 1011th unit is a high surrogate.
     const std::wstring split = std::wstring(1010, L'n') + L"\U0001F600" + std::wstring(10, L'n');
-    EXPECT_EQ(MenuText(149, split, L".kesx").Get(), L"Create " + std::wstring(1010, L'n') + L".kesx");
+    EXPECT_EQ(MenuText(IDS_CREATE_WORD, split, L".kesx").Get(), L"Create " + std::wstring(1010, L'n') + L".kesx");
 }
+
+namespace {
+
+// The status-bar help texts the shell asks for while the user moves over the menu.
+constexpr const wchar_t* Droplets = L"Droplets";
+
+// A command of each sort (an entry, a submenu, a composed create entry, the trailing blank a
+// caller appends to), and every code without a text of its own.
+const std::map<CommandCode, const wchar_t*> HelpTexts = {
+    {3, L"Extract archive file(s) to MyArchives folder"}, {29, L"Kestrel archive extract command options"},
+    {18, L"Create a New KestrelX archive in this folder"},  {27, L"Schedule archive creation for selected content. "},
+    {19, L"Create a New BZip2 compressed Tar archive in this folder"}, {31, L"Tools"},
+    {35, Droplets}, {0, Droplets}, {9, Droplets}, {10, Droplets}, {28, Droplets}, {36, Droplets}, {1000, Droplets},
+    {0xFFFFFFFF, Droplets}};
+
+std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+TEST(HelpText, CodesGetTheirTextsInUtf16AndAnsi) {
+    for (const auto& [code, text] : HelpTexts) {
+        SCOPED_TRACE(code);
+        wchar_t wide[256];
+        EXPECT_EQ(WriteHelpText(code, GCS_HELPTEXTW, reinterpret_cast<LPSTR>(wide), 256), S_OK);
+        EXPECT_STREQ(wide, text);
+        char narrow[256];
+        EXPECT_EQ(WriteHelpText(code, GCS_HELPTEXTA, narrow, 256), S_OK);
+        EXPECT_EQ(std::string(narrow), Ascii(text));
+    }
+}
+
+// What each request puts into a buffer of 'x': there are no verbs, so UTF-16 verb and validation
+// requests get the help text too; refused requests leave the buffer untouched.
+TEST(HelpText, RequestKindsCapacityAndOffsetsThroughTheMenu) {
+    TempTree tree;
+    ShellRightClick click({tree.AddFile(L"Data\\a.zip")});
+    const UINT_PTR verify = click.OffsetOf(L"Verify").value_or(0xFFFF);
+    const UINT_PTR print = click.OffsetOf(L"Print...").value_or(0xFFFF);
+    const UINT_PTR count = HRESULT_CODE(click.QueryResult);
+    const wchar_t* verifyHelp = L"Verify the archive file's integrity";
+    const struct {
+        UINT_PTR Offset;
+        UINT Flags, Capacity;
+        HRESULT Result;
+        const wchar_t* Text;  // nullptr: untouched
+    } cases[] = {
+        {verify, GCS_HELPTEXTW, 64, S_OK, verifyHelp},
+        {verify, GCS_VERBW, 64, S_OK, verifyHelp},
+        {verify, GCS_VALIDATEW, 64, S_OK, verifyHelp},
+        {verify, GCS_HELPTEXTA, 64, S_OK, verifyHelp},
+        {verify, GCS_VERBA, 64, E_INVALIDARG, nullptr},
+        {verify, GCS_VALIDATEA, 64, E_INVALIDARG, nullptr},
+        {print, GCS_HELPTEXTW, 10, S_OK, L"Print arc"},  // cut to the capacity, terminated
+        {print, GCS_HELPTEXTA, 10, S_OK, L"Print arc"},
+        {count, GCS_HELPTEXTW, 64, E_INVALIDARG, nullptr},
+        {0xFFFFFFFF, GCS_HELPTEXTW, 64, E_INVALIDARG, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "offset " << c.Offset << " flags " << c.Flags);
+        alignas(wchar_t) char buffer[256];
+        std::memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(click.Handler()->GetCommandString(c.Offset, c.Flags, nullptr, buffer, c.Capacity), c.Result);
+        const auto* wide = reinterpret_cast<const wchar_t*>(buffer);
+        if (!c.Text) {
+            EXPECT_EQ(buffer[0], 'x');
+        } else if (c.Flags & GCS_UNICODE) {
+            EXPECT_EQ(std::wstring(wide), c.Text);
+            EXPECT_EQ(wide[c.Capacity], L'\x7878');  // nothing past the capacity
+        } else {
+            EXPECT_EQ(std::string(buffer), Ascii(c.Text));
+            EXPECT_EQ(buffer[c.Capacity], 'x');
+        }
+    }
+}
+
+}  // namespace

@@ -4,15 +4,18 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 #include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/LoadedLibrary.h"
 #include "fixtures/RegisteredLibrary.h"
-#include "shellkit/HDropDataObject.h"
-#include "module/CKrShellExtModule.h"
+#include "fixtures/TempTree.h"
 #include "module/Guids.h"
+#include "shellkit/HDropDataObject.h"
 #include "support/RegistryValues.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -117,22 +120,60 @@ TEST_F(Exports, RefusedRequests) {
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-// Through COM, as the shell does it, with the library registered by regsvr32.
-TEST(ComActivation, CreatesEachClassInProcessAndUnloadsWhenUnused) {
+// The handle of the activation context active on this thread (null: the process default).
+HANDLE CurrentContext() {
+    HANDLE context = nullptr;
+    GetCurrentActCtx(&context);
+    ReleaseActCtx(context);  // only the identity is wanted
+    return context;
+}
+
+// Through COM, as the shell does it, with the library registered by regsvr32. The shell pops its
+// own activation context after each call into a handler (on Windows an unbalanced one raises an
+// exception there), so every method leaves the caller's context active, whatever it did inside.
+TEST(ComActivation, HandlersRunInProcessLeaveTheCallersContextAndLetTheLibraryGo) {
     RegisteredLibrary registered;
     ASSERT_EQ(registered.ExitCode, 0u);
+    RegistrySandbox registry{{HKEY_CLASSES_ROOT, L".zip"}};
+    RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, L".zip", nullptr, RegistryValues::ProgIdZip);
+    TempTree tree;
+    const std::wstring zip = tree.AddFile(L"a.zip");
+    const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> target(ILCreateFromPathW(tree.Path().c_str()), ILFree);
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     for (const ServedClass& served : ServedClasses) {
         SCOPED_TRACE(served.Name);
-        IShellExtInit* init = nullptr;
-        ASSERT_EQ(CoCreateInstance(served.Clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                   reinterpret_cast<void**>(&init)),
-                  S_OK);
+        ComPtr<IShellExtInit> init;
+        ASSERT_EQ(CoCreateInstance(served.Clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init)), S_OK);
         // The object itself, not a proxy: its methods are the library's code.
-        EXPECT_EQ(ModuleOf(init), GetModuleHandleW(L"KrShellExtEN.dll"));
+        const HMODULE library = GetModuleHandleW(L"KrShellExtEN.dll");
+        EXPECT_EQ(ModuleOf(init.Get()), library);
+        ACTIVATION_CONTEXT_BASIC_INFORMATION own{};
+        ASSERT_TRUE(QueryActCtxW(QUERY_ACTCTX_FLAG_ACTCTX_IS_ADDRESS | QUERY_ACTCTX_FLAG_NO_ADDREF, library, nullptr,
+                                 ActivationContextBasicInformation, &own, sizeof own, nullptr) && own.hActCtx)
+            << "without a context of its own the library activates nothing";
+        const HANDLE callers = CurrentContext();
+        const auto expectCallersContext = [&](const char* method, HRESULT) { EXPECT_EQ(CurrentContext(), callers) << method; };
+        expectCallersContext("Initialize", init->Initialize(target.get(), MakeHDropDataObject({zip}).Get(), nullptr));
+        if (ComPtr<IContextMenu> menu; SUCCEEDED(init.As(&menu))) {
+            const HMENU popup = CreatePopupMenu();
+            expectCallersContext("QueryContextMenu", menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL));
+            char help[64];
+            expectCallersContext("GetCommandString", menu->GetCommandString(0, GCS_HELPTEXTA, nullptr, help, 64));
+            CMINVOKECOMMANDINFO invoke{};
+            invoke.cbSize = sizeof invoke;
+            invoke.lpVerb = MAKEINTRESOURCEA(0x7FFF);  // no entry: nothing starts
+            expectCallersContext("InvokeCommand", menu->InvokeCommand(&invoke));
+            DestroyMenu(popup);
+        } else {
+            ComPtr<IShellPropSheetExt> sheet;
+            ASSERT_EQ(init.As(&sheet), S_OK);
+            const LPFNADDPROPSHEETPAGE refuse = [](HPROPSHEETPAGE, LPARAM) -> BOOL { return FALSE; };
+            expectCallersContext("AddPages", sheet->AddPages(refuse, 0));
+            expectCallersContext("ReplacePage", sheet->ReplacePage(0, refuse, 0));
+        }
         CoFreeUnusedLibrariesEx(0, 0);
         EXPECT_NE(GetModuleHandleW(L"KrShellExtEN.dll"), nullptr) << "unloaded under a live object";
-        init->Release();
+        init.Reset();
         CoFreeUnusedLibrariesEx(0, 0);
         EXPECT_EQ(GetModuleHandleW(L"KrShellExtEN.dll"), nullptr);
     }
@@ -173,8 +214,8 @@ size_t HeapBytesInUse() {
 
 // A right-click (menu bitmaps, GDI+, the droplet's icon), then the idle unload.
 void RightClickAndUnload(IDataObject* selection) {
-    Microsoft::WRL::ComPtr<IShellExtInit> init;
-    Microsoft::WRL::ComPtr<IContextMenu> menu;
+    ComPtr<IShellExtInit> init;
+    ComPtr<IContextMenu> menu;
     if (SUCCEEDED(CoCreateInstance(KrGuids::ShlContextMenu, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init))) &&
         SUCCEEDED(init->Initialize(nullptr, selection, nullptr)) && SUCCEEDED(init.As(&menu))) {
         const HMENU popup = CreatePopupMenu();
@@ -195,7 +236,7 @@ TEST(ComActivation, ReloadingLeavesNothingBehind) {
     droplets.AddProgram(L"Drops\\Zip It.exe");
     droplets.Write(L"[DropSlots]\nA=%D\\Zip It.exe\n", nullptr);
     // One data object for all: the test's own allocations stay out of the count.
-    const Microsoft::WRL::ComPtr<IDataObject> selection = MakeHDropDataObject({droplets.AddFile(L"a.zip")});
+    const ComPtr<IDataObject> selection = MakeHDropDataObject({droplets.AddFile(L"a.zip")});
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
 
     const struct {
@@ -219,19 +260,6 @@ TEST(ComActivation, ReloadingLeavesNothingBehind) {
         std::printf("%s: %zu before, %zu after 300 reloads\n", measures[i].Name, before[i], after);
         EXPECT_LE(before[i] > after ? before[i] - after : after - before[i], measures[i].Slack) << measures[i].Name;
     }
-    CoUninitialize();
-}
-
-TEST(Module, GlobalInterfaceTableIsMadeOnceAndShared) {
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-    CKrShellExtModule& module = CKrShellExtModule::Instance();
-    EXPECT_EQ(module.GetGITPtr(nullptr), E_POINTER);
-    IGlobalInterfaceTable *first = nullptr, *second = nullptr;
-    ASSERT_EQ(module.GetGITPtr(&first), S_OK);
-    ASSERT_EQ(module.GetGITPtr(&second), S_OK);
-    EXPECT_EQ(first, second);
-    second->Release();
-    first->Release();
     CoUninitialize();
 }
 

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,43 +17,45 @@
 #include "fixtures/TempTree.h"
 #include "module/Guids.h"
 #include "proppage/CapabilityCatalogue.h"
+#include "resources/resource.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// The headings of the blocks a name shows, in order, and how many lines they make together.
-using Shown = std::pair<std::vector<UINT>, size_t>;
+// The heading of the block a name shows by its last extension, how many lines all its blocks
+// make, and the heading of the block its two-part name shows (0: no such block).
+using Shown = std::tuple<UINT, size_t, UINT>;
 Shown ShownFor(std::wstring_view path) {
-    Shown shown{{}, 0};
     const CapabilityBlocks blocks = CapabilityBlocksFor(path);
-    for (std::span<const UINT> block : {blocks.ByLastExtension, blocks.ByTwoPartName}) {
-        if (!block.empty()) shown.first.push_back(block.front());
-        shown.second += block.size();
-    }
-    return shown;
+    const auto heading = [](std::span<const UINT> block) { return block.empty() ? 0u : block.front(); };
+    return {heading(blocks.ByLastExtension), blocks.ByLastExtension.size() + blocks.ByTwoPartName.size(),
+            heading(blocks.ByTwoPartName)};
 }
 
 TEST(CapabilityCatalogue, LastExtensionThenTwoPartNameInEitherCase) {
-    // Written out independently of the library's table: name, headings, line count.
+    // Written out independently of the library's table: one name per block, then the two-part
+    // names and names without a block.
     const std::pair<const wchar_t*, Shown> cases[] = {
-        {L".kesx", {{154}, 18}}, {L".kedx", {{154}, 18}}, {L".kes", {{171}, 11}},  {L".zip", {{155}, 13}},
-        {L".cbz", {{155}, 13}},  {L".z01", {{155}, 13}},  {L".rar", {{176}, 5}},   {L".cbr", {{176}, 5}},
-        {L".001", {{176}, 5}},   {L".7z", {{208}, 4}},    {L".lzma", {{207}, 4}},  {L".tlzma", {{209}, 4}},
-        {L".tar", {{178}, 7}},   {L".cbt", {{178}, 7}},   {L".gtar", {{178}, 7}},  {L".gnutar", {{178}, 7}},
-        {L".ustar", {{178}, 7}}, {L".z", {{179}, 5}},     {L".tz", {{182}, 9}},    {L".gz", {{180}, 5}},
-        {L".tgz", {{183}, 9}},   {L".bz2", {{181}, 5}},   {L".tbz2", {{184}, 9}},  {L".tbz", {{184}, 9}},
-        {L".as", {{185}, 4}},    {L".arc", {{187}, 4}},   {L".arj", {{188}, 4}},   {L".b64", {{189}, 4}},
-        {L".hqx", {{190}, 4}},   {L".btoa", {{191}, 4}},  {L".lha", {{198}, 5}},   {L".lzh", {{198}, 4}},
-        {L".mime", {{192}, 4}},  {L".mim", {{192}, 4}},   {L".mme", {{192}, 4}},   {L".sco", {{197}, 4}},
-        {L".cpt", {{193}, 4}},   {L".uue", {{194}, 4}},   {L".uu", {{194}, 4}},    {L".cab", {{196}, 4}},
-        {L".ync", {{195}, 4}},   {L".yenc", {{195}, 4}},  {L".ntx", {{195}, 4}},
-        {L"C:\\src.tar.gz", {{180, 183}, 14}},  {L"old.kes.hqx", {{190, 171}, 15}},    {L"old.kes.bin", {{171}, 11}},
-        {L"notes.kesx.bin", {{154}, 18}},       {L"notes.KESX.HQX", {{190, 154}, 22}}, {L"x.zip.uue", {{194, 155}, 17}},
-        {L"a.TAR.Z", {{179, 182}, 14}},        {L"C:\\my.files\\data.gz", {{180}, 5}}, {L"C:\\Photos.old\\readme", {{}, 0}},
-        {L".tar.bz2", {{181, 184}, 14}},       {L"README", {{}, 0}},                  {L"setup.bin", {{}, 0}},
-        {L"x.", {{}, 0}},                      {L"", {{}, 0}},
+        {L".kedx", {IDS_CAPS_KESX, 18, 0}}, {L".kes", {IDS_CAPS_KES, 11, 0}}, {L".z01", {IDS_CAPS_ZIP, 13, 0}},
+        {L".001", {IDS_CAPS_RAR, 5, 0}}, {L".ustar", {IDS_CAPS_TAR, 7, 0}}, {L".z", {IDS_CAPS_UNIX_COMPRESS, 5, 0}},
+        {L".gz", {IDS_CAPS_GZIP, 5, 0}}, {L".bz2", {IDS_CAPS_BZIP2, 5, 0}}, {L".lzma", {IDS_CAPS_LZMA, 4, 0}},
+        {L".tlzma", {IDS_CAPS_LZMA_TAR, 4, 0}}, {L".tz", {IDS_CAPS_UNIX_COMPRESSED_TAR, 9, 0}},
+        {L".7z", {IDS_CAPS_7ZIP, 4, 0}}, {L".tgz", {IDS_CAPS_GZIP_TAR, 9, 0}}, {L".tbz", {IDS_CAPS_BZIP2_TAR, 9, 0}},
+        {L".arc", {IDS_CAPS_ARC, 4, 0}}, {L".arj", {IDS_CAPS_ARJ, 4, 0}}, {L".cpt", {IDS_CAPS_COMPACT_PRO, 4, 0}},
+        {L".cab", {IDS_CAPS_CAB, 4, 0}}, {L".lha", {IDS_CAPS_LHA, 5, 0}}, {L".lzh", {IDS_CAPS_LHA, 4, 0}},
+        {L".sco", {IDS_CAPS_SCO, 4, 0}}, {L".as", {IDS_CAPS_APPLE_SINGLE, 4, 0}}, {L".b64", {IDS_CAPS_B64, 4, 0}},
+        {L".hqx", {IDS_CAPS_HQZ, 4, 0}}, {L".btoa", {IDS_CAPS_BTOA, 4, 0}}, {L".mme", {IDS_CAPS_MIME, 4, 0}},
+        {L".uu", {IDS_CAPS_UU_ENCODED, 4, 0}}, {L".ntx", {IDS_CAPS_Y_ENCODED, 4, 0}},
+        {L"C:\\src.tar.gz", {IDS_CAPS_GZIP, 14, IDS_CAPS_GZIP_TAR}},
+        {L"old.kes.hqx", {IDS_CAPS_HQZ, 15, IDS_CAPS_KES}}, {L"notes.KESX.HQX", {IDS_CAPS_HQZ, 22, IDS_CAPS_KESX}},
+        {L"x.zip.uue", {IDS_CAPS_UU_ENCODED, 17, IDS_CAPS_ZIP}},
+        {L"a.TAR.Z", {IDS_CAPS_UNIX_COMPRESS, 14, IDS_CAPS_UNIX_COMPRESSED_TAR}},
+        {L".tar.bz2", {IDS_CAPS_BZIP2, 14, IDS_CAPS_BZIP2_TAR}}, {L"old.kes.bin", {0, 11, IDS_CAPS_KES}},
+        {L"notes.kesx.bin", {0, 18, IDS_CAPS_KESX}}, {L"C:\\my.files\\data.gz", {IDS_CAPS_GZIP, 5, 0}},
+        {L"C:\\Photos.old\\readme", {0, 0, 0}}, {L"README", {0, 0, 0}}, {L"setup.bin", {0, 0, 0}}, {L"x.", {0, 0, 0}},
+        {L"", {0, 0, 0}},
     };
     for (const auto& [name, shown] : cases) {
         std::wstring upper = name;
@@ -82,11 +85,10 @@ class PropertySheetHandler : public LoadedLibrary {
 protected:
     void SetUp() override {
         LoadedLibrary::SetUp();
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
         const std::pair<const wchar_t*, const wchar_t*> associations[] = {
             {L".kesx", L"Kestrel.Archive.Open.KESx"},  {L".zip", L"kestrel.archive.open.zip"},
             {L".gz", L"Kestrel.Archive.Open.Generic"}, {L".kes.bin", L"Kestrel.Archive.Open.Kes"},
-            {L".rar", L"OtherArchiver.Rar"},
+            {L".tgz", L"Kestrel.Archive.Open.Tar"},    {L".rar", L"OtherArchiver.Rar"},
         };
         for (const auto& [extension, progId] : associations)
             ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, extension, nullptr, progId));
@@ -110,7 +112,7 @@ protected:
 
     RegistrySandbox Registry{{HKEY_CURRENT_USER, RegistryValues::ProductKey}, {HKEY_CLASSES_ROOT, L".kesx"},
                              {HKEY_CLASSES_ROOT, L".zip"}, {HKEY_CLASSES_ROOT, L".gz"}, {HKEY_CLASSES_ROOT, L".kes.bin"},
-                             {HKEY_CLASSES_ROOT, L".rar"}, {HKEY_CLASSES_ROOT, L".7z"}};
+                             {HKEY_CLASSES_ROOT, L".tgz"}, {HKEY_CLASSES_ROOT, L".rar"}, {HKEY_CLASSES_ROOT, L".7z"}};
     TempTree Tree;
 };
 
@@ -126,6 +128,7 @@ TEST_F(PropertySheetHandler, OnlyOneReadableFileTheArchiverOwnsNow) {
         {{a}, S_OK},
         {{Tree.AddFile(L"Report.ZIP")}, S_OK},   // both the extension and the ProgID ignore case
         {{Tree.AddFile(L"data.tar.gz")}, S_OK},  // judged by ".gz"
+        {{Tree.AddFile(L"data.tgz")}, S_OK},     // a Tar ProgID, not the generic one
         {{Tree.AddFile(L"old.kes.bin")}, S_OK},  // ".bin" is unknown: the two-part name decides
         {{Tree.PathOf(L"gone.kesx")}, S_OK},     // judged by its name only
         {{fits}, S_OK},
@@ -142,12 +145,8 @@ TEST_F(PropertySheetHandler, OnlyOneReadableFileTheArchiverOwnsNow) {
         {{a}, E_INVALIDARG, HDropMode::NullHandle},
     };
     for (const auto& c : cases) EXPECT_EQ(Initialize(c.Paths, c.Mode), c.Expected) << ::testing::PrintToString(c.Paths);
-    // The switch must read exactly 1.
-    for (const DWORD value : {0u, 2u}) {
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, value);
-        EXPECT_EQ(Initialize({a}), E_INVALIDARG) << value;
-    }
-    RegistrySandbox::DeleteValue(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu);
+    // Switched off, no page at all.
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 2);
     EXPECT_EQ(Initialize({a}), E_INVALIDARG);
 }
 
@@ -184,7 +183,7 @@ TEST_F(PropertySheetHandler, AcceptedPageShowsFileAndCapabilitiesAndHoldsTheLibr
     tab.cchTextMax = ARRAYSIZE(text);
     SendMessageW(PropSheet_GetTabControl(sheet), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tab));
     EXPECT_STREQ(text, L"Kestrel archive");
-    const HWND fileLine = GetDlgItem(page, 201), list = GetDlgItem(page, 202);
+    const HWND fileLine = GetDlgItem(page, IDC_PAGE_FILE_LINE), list = GetDlgItem(page, IDC_PAGE_CAPABILITIES);
     GetWindowTextW(fileLine, text, ARRAYSIZE(text));
     EXPECT_STREQ(text, L"File: Übersicht.tar.gz");
     const std::vector<std::wstring> items = ListItems(list);
@@ -207,21 +206,6 @@ TEST_F(PropertySheetHandler, AcceptedPageShowsFileAndCapabilitiesAndHoldsTheLibr
     DestroyWindow(sheet);
     PumpFor(50);
     EXPECT_EQ(CanUnloadNow(), S_OK) << "the released page gave the library back";
-}
-
-TEST_F(PropertySheetHandler, RefusedPageIsDestroyedAtOnce) {
-    ComPtr<IShellPropSheetExt> handler;
-    ASSERT_EQ(Initialize({Tree.AddFile(L"a.zip")}, HDropMode::Serve, &handler), S_OK);
-    int offered = 0;
-    const LPFNADDPROPSHEETPAGE refuse = [](HPROPSHEETPAGE page, LPARAM offered) -> BOOL {
-        *reinterpret_cast<int*>(offered) += page != nullptr;
-        return FALSE;
-    };
-    EXPECT_EQ(handler->AddPages(refuse, reinterpret_cast<LPARAM>(&offered)), S_OK);
-    EXPECT_EQ(offered, 1);
-    handler.Reset();
-    // Only the page's release gives back the lock taken with its path copy.
-    EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
 }  // namespace

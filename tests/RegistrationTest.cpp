@@ -14,6 +14,7 @@
 #include "fixtures/RegistrySandbox.h"
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
+#include "support/UniqueKey.h"
 
 namespace {
 
@@ -79,24 +80,24 @@ KeyTree ExpectedTree() {
 
 // Adds the key at path and everything below it to tree; every value must be text.
 void ReadTree(const std::wstring& path, KeyTree& tree) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key)) return;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &opened)) return;
+    const UniqueKey key(opened);
     auto& values = tree[Lower(path)];
     std::vector<std::wstring> subkeys;
     wchar_t name[256], data[1024];
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name), type = 0, bytes = sizeof(data) - sizeof(wchar_t);
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes)) break;
+        if (RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes)) break;
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << path << L"\\" << name;
         data[bytes / sizeof(wchar_t)] = L'\0';
         values[Lower(name)] = Lower(data);
     }
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name);
-        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr)) break;
+        if (RegEnumKeyExW(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr)) break;
         subkeys.push_back(path + L"\\" + name);
     }
-    RegCloseKey(key);
     for (const std::wstring& subkey : subkeys) ReadTree(subkey, tree);
 }
 
@@ -109,7 +110,7 @@ void ExpectRegisteredTree() {
             ReadTree(path, found);
     for (const auto& [path, values] : expected) EXPECT_EQ(found[path], values) << L"HKCR\\" << path;
     EXPECT_EQ(found.size(), expected.size()) << "keys the table does not name";
-    // Script 102 exists but no class runs it.
+    // The icon handler's script exists but no class runs it.
     const std::wstring icon = L"KrShellExt.CIconHandler";
     for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler)})
         EXPECT_FALSE(KeyExists(path)) << path;

@@ -2,14 +2,21 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cwctype>
+#include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shellkit/HDropDataObject.h"
+#include "dropmenu/CShlDropMenu.h"
+#include "fixtures/KernelCallCounter.h"
 #include "fixtures/RegistrySandbox.h"
+#include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
 #include "menu/CShlContextMenu.h"
+#include "proppage/CPropPageExt.h"
+#include "selection/Applicability.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"
@@ -18,26 +25,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-TEST(ClassifyPath, EveryExtensionInBothCases) {
-    // Written out independently of the library's table, so a wrong or missing row shows up.
-    const std::pair<std::wstring, ArchiveKind> extensions[] = {
-        {L".zip", 0},  {L".cbz", 0},  {L".z01", 0},  {L".kesx", 1},  {L".kes", 2},    {L".sea", 5},   {L".tar", 6},
-        {L".cbt", 6},  {L".gtar", 6}, {L".gnutar", 6}, {L".ustar", 6}, {L".tlzma", 6}, {L".tgz", 7},  {L".tbz2", 8},
-        {L".tbz", 8},  {L".tz", 9},   {L".7z", 10},  {L".lzma", 11}, {L".rar", 20},   {L".cbr", 20},  {L".001", 20},
-        {L".z", 21},   {L".gz", 23},  {L".bz2", 25}, {L".lha", 27},  {L".lzh", 28},   {L".cab", 29},  {L".as", 40},
-        {L".arc", 41}, {L".arj", 42}, {L".b64", 43}, {L".hqx", 44},  {L".bin", 45},   {L".mime", 48}, {L".mim", 48},
-        {L".mme", 48}, {L".pf", 52},  {L".uue", 56}, {L".uu", 56},   {L".yenc", 59},  {L".ync", 59},  {L".ntx", 59},
-        {L".kedx", 69},
-    };
-    TempTree tree;
-    for (const auto& [extension, kind] : extensions) {
-        std::wstring upper = extension;
-        for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-        for (const std::wstring& path : {tree.AddFile(L"lower" + extension), tree.AddFile(L"UPPER" + upper)})
-            EXPECT_EQ(ClassifyPath(path.c_str()).Kind, kind) << path;
-    }
-}
-
 TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
     enum Make { File, Folder, Nothing };
     const struct {
@@ -45,6 +32,12 @@ TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
         Make What;
         ArchiveKind Kind;
     } cases[] = {
+        // One extension of each kind, in either case; written out independently of the library's table.
+        {L"x.Z01", File, 0},   {L"x.KESX", File, 1}, {L"x.kes", File, 2},   {L"x.SEA", File, 5},  {L"x.tgz", File, 7},
+        {L"x.TBZ", File, 8},   {L"x.tz", File, 9},   {L"x.lzma", File, 11}, {L"x.001", File, 20}, {L"x.Z", File, 21},
+        {L"x.bz2", File, 25},  {L"x.LHA", File, 27}, {L"x.lzh", File, 28},  {L"x.CAB", File, 29}, {L"x.as", File, 40},
+        {L"x.ARC", File, 41},  {L"x.arj", File, 42}, {L"x.B64", File, 43},  {L"x.Bin", File, 45}, {L"x.mme", File, 48},
+        {L"x.PF", File, 52},   {L"x.uu", File, 56},  {L"x.NTX", File, 59},  {L"x.KEDX", File, 69},
         {L"x.TlZmA", File, 6},        {L".zip", File, 0},           {L"backup.tar.gz", File, 23},
         {L"x.kes.hqx", File, 44},     {L"x.zipx", File, 99},        {L"x.zi", File, 99},
         {L"x.", File, 99},            {L"README", File, 99},        {L"my.dir\\README", File, 99},
@@ -61,12 +54,19 @@ TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
     }
 }
 
-TEST(SelectionFolder, CutBeforeLastBackslash) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"C:\\Data\\a.zip", L"C:\\Data"}, {L"C:\\a.zip", L"C:"}, {L"\\\\server\\share\\a.zip", L"\\\\server\\share"},
-        {L"a.zip", L"a.zip"},
-    };
-    for (const auto& [path, folder] : cases) EXPECT_EQ(SelectionFolder(path), folder) << path;
+TEST(Applicability, WritableProbeLeavesNothingBehindAndIsNotCached) {
+    TempTree tree;
+    const SelectionList here{{tree.AddFile(L"Ärger\\数据.zip"), 0}}, later{{tree.PathOf(L"later\\a.zip"), 0}};
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsFirstFolderWritable(here));
+    EXPECT_EQ(tree.Find(L"Ärger", L"*"), std::vector<std::wstring>{L"数据.zip"});
+
+    // Neither a missing folder nor a file standing where the folder should be takes a file.
+    EXPECT_FALSE(IsFirstFolderWritable(later));
+    EXPECT_FALSE(IsFirstFolderWritable({{tree.UnwritableFolder() + L"\\a.zip", 0}}));
+    tree.AddFolder(L"later");
+    EXPECT_TRUE(IsFirstFolderWritable(later));
+    EXPECT_TRUE(tree.Find(L"later", L"*").empty());
+    EXPECT_FALSE(IsFirstFolderWritable({{L"a.zip", 0}}));
 }
 
 TEST(ReadSelection, KeepsTheShellsOrderAndReplacesTheOldList) {
@@ -119,15 +119,11 @@ TEST(ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
         std::vector<BYTE> Bytes;
         HRESULT Expected;
     } cases[] = {
-        {"no key", ~0u, {}, E_INVALIDARG},
-        {"no value", REG_NONE, {}, E_INVALIDARG},
-        {"0", REG_DWORD, {0, 0, 0, 0}, E_INVALIDARG},
-        {"2", REG_DWORD, {2, 0, 0, 0}, E_INVALIDARG},
-        {"0x101", REG_DWORD, {1, 1, 0, 0}, E_INVALIDARG},
-        {"0x1000000", REG_DWORD, {0, 0, 0, 1}, E_INVALIDARG},
+        {"no key", ~0u, {}, E_INVALIDARG},          {"no value", REG_NONE, {}, E_INVALIDARG},
+        {"0", REG_DWORD, {0, 0, 0, 0}, E_INVALIDARG}, {"2", REG_DWORD, {2, 0, 0, 0}, E_INVALIDARG},
+        {"0x101", REG_DWORD, {1, 1, 0, 0}, E_INVALIDARG}, {"0x1000000", REG_DWORD, {0, 0, 0, 1}, E_INVALIDARG},
         {"64-bit 1", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, E_INVALIDARG},
-        {"1", REG_DWORD, {1, 0, 0, 0}, S_OK},
-        {"binary 1", REG_BINARY, {1, 0, 0, 0}, S_OK},
+        {"1", REG_DWORD, {1, 0, 0, 0}, S_OK},      {"binary 1", REG_BINARY, {1, 0, 0, 0}, S_OK},
     };
     TempTree tree;
     const std::wstring zip = tree.AddFile(L"a.zip");
@@ -152,6 +148,126 @@ TEST(ContextMenuInitialize, OnlyWhenTheSwitchReadsExactlyOne) {
     ComPtr<IShellExtInit> handler;
     ASSERT_EQ(CShlContextMenu::CreateInstance(nullptr, IID_PPV_ARGS(&handler)), S_OK);
     EXPECT_EQ(handler->Initialize(nullptr, MakeHDropDataObject({}).Get(), nullptr), E_INVALIDARG);
+}
+
+// A CF_HDROP block as a drag source may make it: the header (list at offset, wide or ANSI),
+// each name with its NUL, then the closing NUL unless left out.
+std::string DropBlock(const std::vector<std::wstring>& names, bool wide = true, bool terminated = true,
+                      DWORD offset = sizeof(DROPFILES)) {
+    DROPFILES header{offset, {}, FALSE, wide};
+    std::string block(reinterpret_cast<const char*>(&header), sizeof(header));
+    block.resize(std::max<size_t>(block.size(), offset), '\0');
+    for (const std::wstring& name : names) {
+        if (wide) {
+            block.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
+        } else {
+            std::string narrow(name.size() * 2 + 1, '\0');
+            narrow.resize(WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow.data(), int(narrow.size()), nullptr, nullptr));
+            block += narrow;
+        }
+    }
+    if (terminated) block.append(wide ? 2 : 1, '\0');
+    return block;
+}
+
+std::string WithOffset(std::string block, DWORD offset) {
+    std::memcpy(block.data() + offsetof(DROPFILES, pFiles), &offset, sizeof(offset));
+    return block;
+}
+
+// Blocks from a drag source, through all three real handlers: a well-formed list gives the names
+// DragQueryFileW would, anything else is refused with an empty selection, never read past.
+TEST(ReadSelection, EveryHandlerReadsTheBlockTheSameWay) {
+    TempTree tree;
+    const std::wstring zip = tree.AddFile(L"a.zip"), kes = tree.AddFile(L"b.kes");
+    const std::wstring longName = tree.Path() + L"\\" + std::wstring(1030, L'n') + L".zip";
+    const std::vector<std::wstring> both{zip, kes};
+    const std::string wideBoth = DropBlock(both);
+    const struct {
+        const char* Name;
+        std::string Block;
+        std::vector<std::wstring> Names;  // empty: refused
+        HRESULT Page;                     // the property page, which wants one name it owns
+    } cases[] = {
+        {"wide", wideBoth, both, E_INVALIDARG},
+        {"ANSI", DropBlock(both, false), both, E_INVALIDARG},
+        {"one ANSI name", DropBlock({zip}, false), {zip}, E_FAIL},
+        {"list at an odd offset", DropBlock(both, true, true, 21), both, E_INVALIDARG},
+        {"a name of 1,030 characters", DropBlock({longName}), {longName.substr(0, 1023)}, E_INVALIDARG},
+        {"an ANSI name of 1,030 characters", DropBlock({longName}, false), {longName.substr(0, 1023)}, E_INVALIDARG},
+        {"no final terminator", DropBlock(both, true, false), {}, E_INVALIDARG},
+        {"the last name unterminated", wideBoth.substr(0, wideBoth.size() - 4), {}, E_INVALIDARG},
+        {"list offset far outside", WithOffset(wideBoth, 0x7FFFFFF0), {}, E_INVALIDARG},
+        {"list offset just past the end", WithOffset(wideBoth, DWORD(wideBoth.size() + 2)), {}, E_INVALIDARG},
+        {"list offset inside the header", DropBlock(both, true, true, 8), {}, E_INVALIDARG},
+        {"smaller than its header", wideBoth.substr(0, sizeof(DROPFILES) - 1), {}, E_INVALIDARG},
+    };
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+    const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> target(ILCreateFromPathW(tree.Path().c_str()), ILFree);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto serving = [&c] {
+            auto data = HDropDataObject::Create({});
+            data->ServeBlock(c.Block);
+            return data;
+        };
+        SelectionList items{{L"C:\\old.zip", 0}};
+        EXPECT_EQ(ReadSelection(serving().Get(), items), c.Names.empty() ? E_INVALIDARG : S_OK);
+        std::vector<std::wstring> names;
+        for (const SelectionItem& item : items) names.push_back(item.Path);
+        EXPECT_EQ(names, c.Names);
+
+        const HRESULT menus = c.Names.empty() ? E_INVALIDARG : S_OK;
+        const std::pair<ShellRightClick::Factory, HRESULT> handlers[] = {
+            {&CShlContextMenu::CreateInstance, menus}, {&CShlDropMenu::CreateInstance, menus},
+            {&CPropPageExt::CreateInstance, c.Page}};
+        for (const auto& [create, expected] : handlers) {
+            ComPtr<IShellExtInit> handler;
+            ASSERT_EQ(create(nullptr, IID_PPV_ARGS(&handler)), S_OK);
+            auto data = serving();
+            EXPECT_EQ(handler->Initialize(target.get(), data.Get(), nullptr), expected);
+            EXPECT_EQ(data->MediaReleased(), data->MediaServed());
+            EXPECT_EQ(data->MediaReleasedLocked(), 0);
+        }
+    }
+}
+
+std::wstring Texts(const std::vector<MenuItemSnapshot>& items) {
+    std::wstring texts;
+    for (const MenuItemSnapshot& item : items) texts += item.Text + L"{" + Texts(item.Submenu) + L"}";
+    return texts;
+}
+
+// With the shell's attributes for every item a right-click asks the file system for none; for
+// fewer items than names they are not used and each item is asked once. The menu is the same.
+TEST(ReadSelection, TheShellsAttributesOnlyWhenGivenForEveryItem) {
+    TempTree tree;
+    const std::vector<std::wstring> paths{tree.AddFile(L"a.zip"), tree.AddFolder(L"Docs"), tree.AddFile(L"c.txt"),
+                                          tree.PathOf(L"gone.zip")};
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+    std::wstring first;
+    for (const size_t given : {size_t{0}, paths.size(), paths.size() - 1}) {
+        SCOPED_TRACE(given);
+        ComPtr<IShellExtInit> init;
+        ASSERT_EQ(CShlContextMenu::CreateInstance(nullptr, IID_PPV_ARGS(&init)), S_OK);
+        ComPtr<IContextMenu> menu;
+        ASSERT_EQ(init.As(&menu), S_OK);
+        auto data = HDropDataObject::Create(paths);
+        if (given) data->OfferAttributes(given);
+        const HMENU popup = CreatePopupMenu();
+        {
+            const KernelCallCounter queries(KernelCallCounter::AttributeQueries);
+            ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
+            EXPECT_GT(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL | CMF_CANRENAME), 0);
+            EXPECT_EQ(queries.Calls(), given == paths.size() ? 0 : int(paths.size()));
+        }
+        const std::wstring shown = Texts(SnapshotMenu(popup));
+        DestroyMenu(popup);
+        if (first.empty()) first = shown;
+        EXPECT_EQ(shown, first);
+    }
 }
 
 }  // namespace

@@ -7,16 +7,16 @@
 #include <tuple>
 #include <vector>
 
-#include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
+#include "fixtures/ThreadLanguage.h"
 #include "module/CKrShellExtModule.h"
-#include "support/RegistryValues.h"
+#include "resources/resource.h"
 
 namespace {
 
-constexpr UINT FirstStringId = 100;
-constexpr UINT LastStringId = 221;
+constexpr UINT FirstStringId = IDS_SHELL_EXTENSION;
+constexpr UINT LastStringId = IDS_HELP_EXTRACT_TO_MY_ARCHIVES;
 
 const LANGID English = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 const LANGID German = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
@@ -47,9 +47,9 @@ std::tuple<size_t, bool, bool> Shape(const std::wstring& text) {
 // Every id in every language and none beside; an English system loads the English texts.
 TEST(StringTable, EveryLanguageHasEveryIdWithTheEnglishFieldsAndBlanks) {
     const std::map<UINT, std::wstring> exact = {
-        {213, L"Schedule archive creation for selected content. "},
-        {152, L"File: %s"},
-        {197, L"The SCO compressed file fomrat capabilities:"},
+        {IDS_HELP_SCHEDULE, L"Schedule archive creation for selected content. "},
+        {IDS_FILE_LINE, L"File: %s"},
+        {IDS_CAPS_SCO, L"The SCO compressed file fomrat capabilities:"},
     };
     for (UINT id = FirstStringId - 1; id <= LastStringId + 1; ++id) {
         const std::wstring english = TableText(id, English);
@@ -73,21 +73,6 @@ TEST(StringTable, EveryLanguageHasEveryIdWithTheEnglishFieldsAndBlanks) {
     }
 }
 
-// Makes the thread use a language for resources: Windows goes by the thread's UI language,
-// Wine 8 ignores that (SetThreadUILanguage is a stub there) and goes by the thread locale.
-struct ThreadLanguage {
-    const LANGID SavedUi = GetThreadUILanguage();
-    const LCID SavedLocale = GetThreadLocale();
-    explicit ThreadLanguage(LANGID language) {
-        SetThreadUILanguage(language);
-        SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-    }
-    ~ThreadLanguage() {
-        SetThreadUILanguage(SavedUi);
-        SetThreadLocale(SavedLocale);
-    }
-};
-
 void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::wstring>& texts) {
     for (const MenuItemSnapshot& item : items) {
         if (!item.Separator) texts.push_back(item.Text);
@@ -96,8 +81,6 @@ void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::w
 }
 
 TEST(StringTable, GermanMenuOfAZipAndCreateEntriesOfAFolder) {
-    RegistrySandbox registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"}};
-    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
     TempTree tree;
     const ThreadLanguage german(German);
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Draws the eleven 14 x 14 menu bitmaps of the context menu and writes them as .bmp files.
+"""Draws the eleven menu pictures of the context menu: as 14 x 14 bitmaps for the classic menu
+and as icons (16, 20, 24, 32 and 48 pixels, 32-bit with alpha) for Windows 11's command tree.
 
-Usage: menu_images.py [output folder]   (default: resources/bitmaps beside this tool's repository root)
+Usage: menu_images.py [bitmap folder [icon folder]]   (default: resources/bitmaps and resources/icons)
 
-Each picture is composed of simple shapes, rendered at 8 x 8 samples per pixel and averaged, so
-edges are anti-aliased. The files are 24-bit uncompressed bottom-up DIBs: 14 rows of 44 bytes
-behind a 40-byte info header (656 bytes as a resource, 670 with the file header).
+Each picture is composed of simple shapes in a 14-unit square, rendered at several samples per
+pixel and averaged, so edges are anti-aliased at every size. The bitmaps are 24-bit uncompressed
+bottom-up DIBs on the menu's background: 14 rows of 44 bytes behind a 40-byte info header (656
+bytes as a resource, 670 with the file header); the icons keep the background transparent.
 Only the standard library is used, so the output is the same on every machine.
 """
 import math
@@ -13,9 +15,11 @@ import os
 import struct
 import sys
 
-SIZE = 14
-SAMPLES = 8  # per pixel edge
-HI = SIZE * SAMPLES
+from make_icon import bmp_bytes as icon_image_bytes, ico_bytes
+
+SIZE = 14      # the drawing's own units, and the bitmaps' size in pixels
+SAMPLES = 8    # per pixel edge
+ICON_SIZES = (16, 20, 24, 32, 48)
 
 # The menu background of the usual desktop theme, so the pictures sit on the menu without a frame.
 BACKGROUND = (240, 240, 240)
@@ -23,40 +27,55 @@ WHITE = (255, 255, 255)
 
 
 class Canvas:
-    """An RGB picture at SAMPLES x SAMPLES samples per pixel."""
+    """A picture of size x size pixels at `samples` x `samples` samples per pixel. Each sample is
+    premultiplied (r, g, b, alpha); without a background it starts transparent."""
 
-    def __init__(self, background=BACKGROUND):
-        self.samples = [[list(map(float, background)) for _ in range(HI)] for _ in range(HI)]
+    def __init__(self, size=SIZE, background=BACKGROUND, samples=SAMPLES):
+        self.size, self.per_pixel = size, samples
+        self.hi = size * samples
+        start = [0.0, 0.0, 0.0, 0.0] if background is None else [float(c) for c in background] + [1.0]
+        self.samples = [[list(start) for _ in range(self.hi)] for _ in range(self.hi)]
 
     def fill(self, inside, colour, alpha=1.0):
-        """Paints every sample whose centre (in pixel units) lies inside the shape.
+        """Paints every sample whose centre (in drawing units) lies inside the shape.
 
         colour is an (r, g, b) tuple or a function of (x, y) giving one."""
-        for sy in range(HI):
-            y = (sy + 0.5) / SAMPLES
+        unit = SIZE / self.hi
+        for sy in range(self.hi):
+            y = (sy + 0.5) * unit
             row = self.samples[sy]
-            for sx in range(HI):
-                x = (sx + 0.5) / SAMPLES
+            for sx in range(self.hi):
+                x = (sx + 0.5) * unit
                 if not inside(x, y):
                     continue
                 c = colour(x, y) if callable(colour) else colour
                 s = row[sx]
                 for i in range(3):
                     s[i] += (c[i] - s[i]) * alpha
+                s[3] += (1.0 - s[3]) * alpha
+
+    def _mean(self, px, py):
+        total = [0.0, 0.0, 0.0, 0.0]
+        n = self.per_pixel
+        for sy in range(py * n, (py + 1) * n):
+            for sx in range(px * n, (px + 1) * n):
+                for i in range(4):
+                    total[i] += self.samples[sy][sx][i]
+        return [t / (n * n) for t in total]
 
     def pixels(self):
-        """Rows top-down of (r, g, b) byte triples, each the mean of its samples."""
+        """Rows top-down of opaque (r, g, b) byte triples, each the mean of its samples."""
+        return [[tuple(max(0, min(255, int(round(c)))) for c in self._mean(px, py)[:3])
+                 for px in range(self.size)] for py in range(self.size)]
+
+    def rgba(self):
+        """Rows top-down of straight (r, g, b, a) in 0..1, as make_icon writes them."""
         rows = []
-        for py in range(SIZE):
+        for py in range(self.size):
             row = []
-            for px in range(SIZE):
-                total = [0.0, 0.0, 0.0]
-                for sy in range(py * SAMPLES, (py + 1) * SAMPLES):
-                    for sx in range(px * SAMPLES, (px + 1) * SAMPLES):
-                        for i in range(3):
-                            total[i] += self.samples[sy][sx][i]
-                n = SAMPLES * SAMPLES
-                row.append(tuple(max(0, min(255, int(round(t / n)))) for t in total))
+            for px in range(self.size):
+                r, g, b, a = self._mean(px, py)
+                row.append((0.0, 0.0, 0.0, 0.0) if a <= 0.0 else (r / a / 255, g / a / 255, b / a / 255, a))
             rows.append(row)
         return rows
 
@@ -276,10 +295,23 @@ def bmp_bytes(rows):
     return header + info + image
 
 
+def icon_bytes(draw):
+    """One .ico with every icon size of a picture; big sizes need fewer samples per pixel."""
+    images = []
+    for size in ICON_SIZES:
+        canvas = Canvas(size, background=None, samples=8 if size <= 24 else 4)
+        draw(canvas)
+        images.append((size, icon_image_bytes(canvas.rgba())))
+    return ico_bytes(images)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', '..', 'resources', 'bitmaps')
+    resources = os.path.join(here, '..', '..', 'resources')
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(resources, 'bitmaps')
+    icons = sys.argv[2] if len(sys.argv) > 2 else os.path.join(resources, 'icons')
     os.makedirs(out, exist_ok=True)
+    os.makedirs(icons, exist_ok=True)
     for image_id, draw in sorted(PICTURES.items()):
         canvas = Canvas()
         draw(canvas)
@@ -287,6 +319,8 @@ def main():
         assert len(data) == 14 + 656
         with open(os.path.join(out, '%d.bmp' % image_id), 'wb') as f:
             f.write(data)
+        with open(os.path.join(icons, '%d.ico' % image_id), 'wb') as f:
+            f.write(icon_bytes(draw))
 
 
 if __name__ == '__main__':

@@ -14,7 +14,7 @@ void EntryLabels::LoadTexts() {
     for (const CommandInfo& info : CommandTable) {
         if (info.MenuTextId) CodeByText.emplace(LoadText(Library, info.MenuTextId), info.Code);
     }
-    CreateWord = LoadText(Library, CreateWordTextId);
+    CreateWord = LoadText(Library, IDS_CREATE_WORD);
 }
 
 std::wstring EntryLabels::CodeOf(const MenuItemSnapshot& item, bool inDropletsMenu) const {
@@ -32,6 +32,6 @@ std::wstring EntryLabels::CodeOf(const MenuItemSnapshot& item, bool inDropletsMe
 
 std::wstring EntryLabels::ImageOf(HBITMAP image) const {
     if (!image) return L"no image";
-    const UINT id = BitmapResourceOf(image, Library, {205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 217});
+    const UINT id = BitmapResourceOf(image, Library);
     return id ? L"image " + std::to_wstring(id) : L"image (droplet icon)";
 }

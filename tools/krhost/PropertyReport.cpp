@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -10,6 +9,7 @@
 
 #include "Console.h"
 #include "HandlerRegistry.h"
+#include "PngFile.h"
 #include "ShellSession.h"
 
 namespace {
@@ -52,17 +52,7 @@ bool SaveWindow(HWND window, const std::wstring& path) {
     SelectObject(memory, old);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    bool saved = false;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
-        const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-        {
-            Gdiplus::Bitmap image(bitmap, nullptr);
-            saved = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-        }
-        Gdiplus::GdiplusShutdown(token);
-    }
+    const bool saved = PngFile::Save(bitmap, path);
     DeleteObject(bitmap);
     return saved;
 }

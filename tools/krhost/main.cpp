@@ -1,6 +1,7 @@
 // krhost: does with a registered shell extension what Explorer does, and prints what a
 // user would see.
 //   krhost menu PATH... [--invoke "TEXT"] [--screenshot FILE.png]
+//   krhost commands PATH... [--invoke "TEXT"] [--screenshot FILE.png]   (Windows 11's menu)
 //   krhost drop TARGET PATH... [--invoke "TEXT"]
 //   krhost props PATH
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandReport.h"
 #include "Console.h"
 #include "EntryLabels.h"
 #include "HandlerRegistry.h"
@@ -61,8 +63,8 @@ std::wstring FolderOf(const std::wstring& path) {
 
 bool ParseArguments(int argc, wchar_t** argv, Options& options, std::wstring& error) {
     if (argc < 3) {
-        error = L"usage: krhost menu PATH... [--invoke TEXT] [--screenshot FILE.png] | drop TARGET PATH... "
-                L"[--invoke TEXT] | props PATH";
+        error = L"usage: krhost menu PATH... [--invoke TEXT] [--screenshot FILE.png] | commands PATH... [--invoke TEXT] "
+                L"[--screenshot FILE.png] | drop TARGET PATH... [--invoke TEXT] | props PATH";
         return false;
     }
     options.Mode = argv[1];
@@ -78,8 +80,8 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options, std::wstring& er
             options.Paths.push_back(FullPath(argument));
         }
     }
-    if (options.Mode != L"menu" && options.Mode != L"drop" && options.Mode != L"props") {
-        error = L"unknown mode '" + options.Mode + L"' (menu, drop or props)";
+    if (options.Mode != L"menu" && options.Mode != L"commands" && options.Mode != L"drop" && options.Mode != L"props") {
+        error = L"unknown mode '" + options.Mode + L"' (menu, commands, drop or props)";
         return false;
     }
     const size_t needed = options.Mode == L"drop" ? 2 : 1;
@@ -220,8 +222,9 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring error;
     if (!ParseArguments(argc, argv, options, error)) return Fail(error);
     if (FAILED(OleInitialize(nullptr))) return Fail(L"cannot initialise COM");
-    int status = options.Mode == L"props" ? PropertyReport::Run(options.Paths[0], options.Screenshot)
-                                          : RunMenu(options, options.Mode == L"drop");
+    int status = options.Mode == L"props"      ? PropertyReport::Run(options.Paths[0], options.Screenshot)
+                 : options.Mode == L"commands" ? CommandReport::Run(options.Paths, options.Invoke, options.Screenshot)
+                                               : RunMenu(options, options.Mode == L"drop");
     OleUninitialize();
     return status;
 }

@@ -3,7 +3,9 @@
 #include <objidl.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +16,11 @@ enum class HDropMode {
     NullHandle,   // GetData succeeds but hands out no memory (GlobalLock yields nothing)
 };
 
-// A data object that carries a file list the way Explorer's does: GetData hands out a fresh
-// HGLOBAL DROPFILES block for CF_HDROP / TYMED_HGLOBAL on every call. The medium carries a
-// release object, so a test can see whether the receiver released (and unlocked) it.
+// A data object that carries a file list the way Explorer's does: GetData hands out an HGLOBAL
+// DROPFILES block for CF_HDROP / TYMED_HGLOBAL, made on the first call and kept by the object,
+// and, when asked to, the shell's "File Attributes Array" of the paths as they are at that
+// first call. Each medium carries a release object, so a test can see whether the receiver
+// released (and unlocked) it.
 class HDropDataObject final : public IDataObject {
 public:
     static Microsoft::WRL::ComPtr<HDropDataObject> Create(std::vector<std::wstring> paths,
@@ -27,6 +31,12 @@ public:
     int MediaServed() const { return Counts->Served; }
     int MediaReleased() const { return Counts->Released; }
     int MediaReleasedLocked() const { return Counts->ReleasedLocked; }
+
+    // Also offer the attributes array, for the first `items` paths (all of them by default),
+    // with their attributes now.
+    void OfferAttributes(size_t items = SIZE_MAX);
+    // Serve exactly these bytes as the CF_HDROP block instead (a list a drag source made up).
+    void ServeBlock(std::string bytes) { RawBlock = std::move(bytes); }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
     STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++RefCount; }
@@ -48,11 +58,15 @@ public:
 
 private:
     HDropDataObject(std::vector<std::wstring> paths, HDropMode mode) : Paths(std::move(paths)), Mode(mode) {}
-    ~HDropDataObject() = default;
+    ~HDropDataObject();
+    HGLOBAL Block(CLIPFORMAT format);
 
     ULONG RefCount = 1;
     std::vector<std::wstring> Paths;
     HDropMode Mode;
+    std::optional<std::string> RawBlock;
+    HGLOBAL Names = nullptr;       // made on first request
+    HGLOBAL Attributes = nullptr;  // null: no attributes array
     std::shared_ptr<MediumCounts> Counts = std::make_shared<MediumCounts>();
 };
 

@@ -1,0 +1,457 @@
+// Windows 11's command tree beside the classic menu: for the same selection it shows the same
+// entries, starts the same programs with the same requests and remembers the same commands; it
+// hides itself where nothing of ours applies; its quick state never touches the disk; and the
+// package manifest declares the class and file the library really serves.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <msxml2.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fixtures/DropletMenuTest.h"
+#include "fixtures/FileSystemCalls.h"
+#include "fixtures/HandedFiles.h"
+#include "fixtures/RegisteredLibrary.h"
+#include "fixtures/ShellRightClick.h"
+#include "fixtures/ThreadLanguage.h"
+#include "commands/CommandCode.h"
+#include "module/CKrShellExtModule.h"
+#include "module/Guids.h"
+#include "resources/resource.h"
+#include "shellkit/CommandTree.h"
+#include "shellkit/StandinRecords.h"
+#include "support/InstallLocations.h"
+
+namespace {
+using Microsoft::WRL::ComPtr;
+namespace Reg = RegistryValues;
+
+// The root as Explorer gets it: from the class object the library serves for the declared CLSID.
+ComPtr<IExplorerCommand> NewRoot() {
+    ComPtr<IClassFactory> factory;
+    ComPtr<IExplorerCommand> root;
+    EXPECT_EQ(CKrShellExtModule::Instance().DllGetClassObject(KrGuids::ExplorerCommand, IID_PPV_ARGS(&factory)), S_OK);
+    if (factory) EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&root)), S_OK);
+    return root;
+}
+
+// Explorer's array of the items. The shell makes no array without items, so none stands for it.
+ComPtr<IShellItemArray> ItemsOf(const std::vector<std::wstring>& paths) {
+    ComPtr<IShellItemArray> items;
+    if (!paths.empty()) EXPECT_EQ(ShellItemArrayOf(paths, &items), S_OK);
+    return items;
+}
+
+// Each menu bitmap and the icon drawn from the same picture.
+const std::map<UINT, UINT> IconOfBitmap = {
+    {IDB_PRODUCT, IDI_PRODUCT}, {IDB_CONVERT, IDI_CONVERT},       {IDB_KESX, IDI_KESX},
+    {IDB_BURN, IDI_BURN},       {IDB_EMAIL, IDI_EMAIL},           {IDB_FTP, IDI_FTP},
+    {IDB_CREATE_NEW, IDI_CREATE_NEW}, {IDB_ZIP, IDI_ZIP},         {IDB_SELF_EXTRACT, IDI_SELF_EXTRACT},
+    {IDB_SCHEDULE, IDI_SCHEDULE},
+};
+
+std::wstring Line(int depth, bool separator, const std::wstring& text, const std::wstring& picture,
+                  const std::wstring& help) {
+    const std::wstring indent(2 * depth, L' ');
+    if (separator) return indent + L"----\n";
+    return indent + text + L" [" + picture + L"] \"" + help + L"\"\n";
+}
+
+// The classic "Kestrel" menu as the command tree should show it: the remembered entries of the
+// shell's menu first, a separator below them, then the submenu. Pictures are named by the icon
+// drawn from the bitmap shown, "file" for a droplet's own icon.
+class ClassicTree {
+public:
+    explicit ClassicTree(const ShellRightClick& click) : Click(click) {}
+
+    std::wstring Render() const {
+        std::vector<MenuItemSnapshot> shell = Click.Snapshot();  // our separator, remembered, "Kestrel"
+        if (shell.empty()) return {};
+        const MenuItemSnapshot kestrel = shell.back();
+        std::vector<MenuItemSnapshot> children(shell.begin() + 1, shell.end() - 1);
+        if (!children.empty()) children.push_back(MenuItemSnapshot{L"", 0, true});
+        children.insert(children.end(), kestrel.Submenu.begin(), kestrel.Submenu.end());
+        return Item(kestrel, 0) + Items(children, 1);
+    }
+
+private:
+    std::wstring Items(const std::vector<MenuItemSnapshot>& items, int depth) const {
+        std::wstring tree;
+        for (const MenuItemSnapshot& item : items) tree += Item(item, depth) + Items(item.Submenu, depth + 1);
+        return tree;
+    }
+    std::wstring Item(const MenuItemSnapshot& item, int depth) const {
+        if (item.Separator) return Line(depth, true, L"", L"", L"");
+        std::wstring picture;
+        if (item.Image) {
+            const UINT bitmap = BitmapResourceOf(item.Image, ModuleInstance(), {IDB_PRODUCT, IDB_CONVERT, IDB_KESX,
+                                                 IDB_BURN, IDB_EMAIL, IDB_FTP, IDB_CREATE_NEW, IDB_ZIP,
+                                                 IDB_SELF_EXTRACT, IDB_SCHEDULE});
+            picture = bitmap ? std::to_wstring(IconOfBitmap.at(bitmap)) : L"file";
+        }
+        wchar_t help[256] = {};
+        Click.Handler()->GetCommandString(item.Id - ShellRightClick::FirstId, GCS_HELPTEXTW, nullptr,
+                                          reinterpret_cast<LPSTR>(help), 256);
+        return Line(depth, false, item.Text, picture, help);
+    }
+    const ShellRightClick& Click;
+};
+
+// The command tree in the same form; an icon must be one of the library's icon resources or an
+// existing file.
+std::wstring Render(const CommandSnapshot& command, int depth = 0) {
+    std::wstring picture;
+    const std::wstring ours = ModuleFilePath() + L",-";
+    if (command.Icon.starts_with(ours)) {
+        const UINT id = std::stoul(command.Icon.substr(ours.size()));
+        HICON icon = static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        picture = icon ? std::to_wstring(id) : L"missing " + std::to_wstring(id);
+        if (icon) DestroyIcon(icon);
+    } else if (!command.Icon.empty()) {
+        picture = GetFileAttributesW(command.Icon.c_str()) != INVALID_FILE_ATTRIBUTES ? L"file" : L"? " + command.Icon;
+    }
+    std::wstring tree = Line(depth, command.Separator, command.Title, picture, command.ToolTip);
+    for (const CommandSnapshot& child : command.Children) tree += Render(child, depth + 1);
+    return tree;
+}
+
+std::wstring ModernTree(const std::vector<std::wstring>& paths) {
+    const ComPtr<IExplorerCommand> root = NewRoot();
+    if (!root) return L"no root";
+    const std::optional<CommandSnapshot> tree = SnapshotCommand(root.Get(), ItemsOf(paths).Get());
+    return tree ? Render(*tree) : std::wstring();
+}
+
+void Remember(CommandCode cmd1, CommandCode cmd2) {
+    RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
+    for (const auto& [value, code] : {std::pair{Reg::Cmd1, cmd1}, std::pair{Reg::Cmd2, cmd2}})
+        if (code) RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, value, code);
+}
+
+std::pair<DWORD, DWORD> Remembered() {
+    return {RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1),
+            RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2)};
+}
+
+const std::wstring MyComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+class ExplorerCommandTest : public DropletMenuTest {
+protected:
+    void SetUp() override {
+        DropletMenuTest::SetUp();
+        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
+        RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
+                                     StandinRecords::ArchiverFolder());
+    }
+
+    // The one file (request or list) a call handed to the archiver; empty for none.
+    template <typename Call>
+    std::wstring HandedFileOf(Call call) {
+        const std::vector<std::wstring> files = Handed.Of(call);
+        return files.size() == 1 ? files.front() : std::wstring();
+    }
+
+    RegistrySandbox Machine{{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
+    TempTree Tree;
+    const std::wstring Requests = Tree.AddFolder(L"Requests");
+    const HandedFiles Handed{Requests};
+    StandinRecords Records;
+};
+
+TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
+    const std::wstring zip = Tree.AddFile(L"Data\\a.zip"), docs = Tree.AddFolder(L"Docs");
+    const std::wstring drive = Tree.Path().substr(0, 2);
+    std::vector<std::wstring> onRoot;
+    for (const wchar_t* name : {L"\\kr-command-test.zip", L"\\kr-command-test-a.txt", L"\\kr-command-test-b.txt"}) {
+        onRoot.push_back(drive + name);
+        CloseHandle(CreateFileW(onRoot.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    const std::wstring name = L"\u00dcbersicht \u6570\u636e \U0001F600" + std::wstring(60, L'n') + L".tar";
+    Folders.AddProgram(L"Drops\\Zip It.exe");
+    Folders.AddFile(L"Drops\\Mail.lnk");
+    const struct {
+        const char* Name;
+        std::vector<std::wstring> Items;
+        CommandCode Cmd1 = 0, Cmd2 = 0;
+        bool Droplets = false;
+    } cases[] = {
+        {"one zip", {zip}},
+        {"one folder", {docs}},
+        {"one file", {Tree.AddFile(L"report.doc")}},
+        {"one folder with a dot", {Tree.AddFolder(L"my.photos")}},
+        {"a name beyond ASCII: only the last extension goes", {Tree.AddFile(name + L".doc")}},
+        {"no extension in a folder with a dot", {Tree.AddFile(L"my.dir\\plain")}},
+        {"two zips", {Tree.AddFile(L"Pack\\a.zip"), Tree.AddFile(L"Pack\\b.zip")}},
+        {"a zip and a folder", {zip, Tree.AddFolder(L"Data\\Sub")}},
+        {"one RAR", {Tree.AddFile(L"x.rar")}},
+        {"one gzip", {Tree.AddFile(L"x.gz")}},
+        {"several items directly on a drive root", {onRoot[1], onRoot[2]}},
+        {"one zip on a drive root", {onRoot[0]}},
+        {"nothing selected", {}},
+        {"remembered verify does not fit a folder", {docs}, 7},
+        {"remembered open fits one zip", {zip}, 21},
+        {"convert remembered twice", {zip}, 6, 6},
+        {"remembered droplet without catalogue, then create", {docs}, 40, 17},
+        {"droplets, one of them gone, and one remembered", {docs}, 38, 0, true},
+        {"droplets are not offered for one archive", {zip}, 36, 0, true},
+    };
+    for (const LANGID language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                  MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
+        const ThreadLanguage thread(language);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.Name << ", language " << language);
+            Folders.Write(c.Droplets ? L"[DropSlots]\nA=%D\\Zip It.exe\nB=%D\\gone.exe\n" : nullptr,
+                          c.Droplets ? L"[DropSlots]\nC=%D\\Mail.lnk\n" : nullptr);
+            Remember(c.Cmd1, c.Cmd2);
+            const ShellRightClick classic(c.Items);
+            const std::wstring expected = ClassicTree(classic).Render();
+            EXPECT_EQ(ModernTree(c.Items), expected);
+            EXPECT_EQ(Remembered(), std::make_pair(DWORD{c.Cmd1}, DWORD{c.Cmd2}));
+        }
+    }
+    for (const std::wstring& path : onRoot) DeleteFileW(path.c_str());
+}
+
+// Every entry of two selections chosen through each front end, from the same remembered codes:
+// the same program, parameters and handed bytes, and the same codes remembered afterwards.
+TEST_F(ExplorerCommandTest, InvokingAnEntryDoesWhatTheClassicEntryDoes) {
+    Folders.AddProgram(L"Drops\\Zip It.exe");
+    Folders.Write(L"[DropSlots]\nA=%D\\Zip It.exe\n", nullptr);
+    const struct {
+        std::vector<std::wstring> Items;
+        CommandCode Cmd1, Cmd2;
+    } selections[] = {
+        {{Tree.AddFile(L"Data\\a.zip")}, 21, 0},
+        {{Tree.AddFile(L"Data\\report.doc"), Tree.AddFolder(L"Data\\Sub")}, 36, 8},
+    };
+    struct Pair {
+        std::wstring Title, Classic, Modern;  // the files handed over; empty for a droplet
+    };
+    std::vector<Pair> pairs;
+    size_t starts = 0;
+    for (const auto& selection : selections) {
+        Remember(selection.Cmd1, selection.Cmd2);
+        const ShellRightClick classic(selection.Items);
+        const ComPtr<IShellItemArray> items = ItemsOf(selection.Items);
+        const std::optional<CommandSnapshot> tree = SnapshotCommand(NewRoot().Get(), items.Get());
+        ASSERT_TRUE(tree);
+        std::vector<const CommandSnapshot*> leaves;
+        for (std::vector<const CommandSnapshot*> open = {&*tree}; !open.empty();) {
+            const CommandSnapshot* node = open.back();
+            open.pop_back();
+            for (const CommandSnapshot& child : node->Children) {
+                if (!child.Children.empty()) open.push_back(&child);
+                else if (!child.Separator && FindCommand(*tree, child.Title) == &child) leaves.push_back(&child);
+            }
+        }
+        for (const CommandSnapshot* leaf : leaves) {
+            SCOPED_TRACE(leaf->Title);
+            Pair pair{leaf->Title};
+            Remember(selection.Cmd1, selection.Cmd2);
+            pair.Classic = HandedFileOf([&] { EXPECT_EQ(classic.Invoke(leaf->Title), S_OK); });
+            const auto classicRemembered = Remembered();
+            Remember(selection.Cmd1, selection.Cmd2);
+            pair.Modern = HandedFileOf([&] { EXPECT_EQ(leaf->Command->Invoke(items.Get(), nullptr), S_OK); });
+            EXPECT_EQ(Remembered(), classicRemembered);
+            EXPECT_EQ(pair.Classic.empty(), pair.Modern.empty());
+            pairs.push_back(pair);
+            starts += 2;
+        }
+    }
+    EXPECT_EQ(pairs.size(), 16u + 11u);
+
+    const std::vector<StandinRecord> records = Records.WaitFor(starts);
+    ASSERT_EQ(records.size(), starts);
+    std::map<std::wstring, const StandinRecord*> byFile;
+    std::vector<const StandinRecord*> droplets;
+    for (const StandinRecord& record : records) {
+        if (record.InputFile.empty()) droplets.push_back(&record);
+        else byFile[Upper(record.InputFile)] = &record;
+    }
+    for (const Pair& pair : pairs) {
+        SCOPED_TRACE(pair.Title);
+        if (pair.Classic.empty()) continue;
+        const StandinRecord* classic = byFile[pair.Classic];
+        const StandinRecord* modern = byFile[pair.Modern];
+        ASSERT_TRUE(classic && modern);
+        EXPECT_EQ(modern->Program, classic->Program);
+        std::wstring parameters = modern->Parameters();
+        parameters.replace(parameters.find(modern->InputFile), modern->InputFile.size(), classic->InputFile);
+        EXPECT_EQ(parameters, classic->Parameters());
+        EXPECT_FALSE(classic->InputBytes.empty());
+        EXPECT_EQ(modern->InputBytes, classic->InputBytes);
+    }
+    ASSERT_EQ(droplets.size(), 2u);
+    EXPECT_EQ(droplets[0]->Program, L"Zip It.exe");
+    EXPECT_EQ(droplets[1]->CommandLine, droplets[0]->CommandLine);
+}
+
+// Where nothing of ours applies the root is hidden, and a command taken from it earlier runs nothing.
+TEST_F(ExplorerCommandTest, HiddenWithoutFileSystemItemsOrWhenSwitchedOff) {
+    const std::wstring zip = Tree.AddFile(L"Data\\a.zip");
+    const struct {
+        const char* Name;
+        std::vector<std::wstring> Items;
+        bool SwitchedOff;
+    } cases[] = {
+        {"switched off", {zip}, true},
+        {"no file-system path", {MyComputer}, false},
+        {"one item without a file-system path", {zip, MyComputer}, false},
+        {"no items", {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, c.SwitchedOff ? 0 : 1);
+        const ComPtr<IShellItemArray> items = ItemsOf(c.Items);
+        const ComPtr<IExplorerCommand> root = NewRoot();
+        for (const BOOL slow : {FALSE, TRUE}) {
+            EXPCMDSTATE state = ECS_ENABLED;
+            EXPECT_EQ(root->GetState(items.Get(), slow, &state), S_OK);
+            EXPECT_EQ(state, ECS_HIDDEN);
+        }
+        // "Add to Existing Archive..." is among the root's entries whatever the selection.
+        ComPtr<IEnumExplorerCommand> children;
+        ASSERT_EQ(root->EnumSubCommands(&children), S_OK);
+        for (ComPtr<IExplorerCommand> child; children->Next(1, &child, nullptr) == S_OK; child.Reset()) {
+            EXPCMDFLAGS flags = ECF_DEFAULT;
+            child->GetFlags(&flags);
+            if (flags == ECF_DEFAULT) EXPECT_EQ(child->Invoke(items.Get(), nullptr), E_INVALIDARG);
+        }
+        EXPECT_TRUE(Handed.Now().empty());
+    }
+    EXPECT_TRUE(Records.WaitFor(1, 500).empty());
+}
+
+// Explorer asks for the state on its UI thread first: no file or folder is looked at then. What
+// needs the disk answers E_PENDING, and Explorer asks again off the UI thread.
+TEST_F(ExplorerCommandTest, QuickStateReadsNoFileAndTheWholeTreeNoMoreThanTheClassicMenu) {
+    Folders.AddProgram(L"Drops\\Zip It.exe");
+    Folders.Write(L"[DropSlots]\nA=%D\\Zip It.exe\n", nullptr);
+    const std::vector<std::vector<std::wstring>> selections = {
+        {Tree.AddFile(L"Data\\a.zip")}, {Tree.AddFile(L"Data\\report.doc"), Tree.AddFolder(L"Data\\Sub")}};
+    for (const std::vector<std::wstring>& selection : selections) {
+        SCOPED_TRACE(selection.size());
+        Remember(1, 36);
+        const ComPtr<IShellItemArray> items = ItemsOf(selection);
+        const ComPtr<IExplorerCommand> root = NewRoot();
+        FileSystemCalls calls;
+        ASSERT_EQ(calls.Hooked(), 7u);
+
+        EXPCMDSTATE state = ECS_HIDDEN;
+        EXPECT_EQ(root->GetState(items.Get(), FALSE, &state), S_OK);
+        EXPECT_EQ(state, ECS_ENABLED);
+        std::vector<ComPtr<IExplorerCommand>> pending;
+        std::vector<ComPtr<IExplorerCommand>> menus = {root};
+        while (!menus.empty()) {
+            ComPtr<IEnumExplorerCommand> children;
+            ASSERT_EQ(menus.back()->EnumSubCommands(&children), S_OK);
+            menus.pop_back();
+            for (ComPtr<IExplorerCommand> child; children->Next(1, &child, nullptr) == S_OK; child.Reset()) {
+                EXPCMDFLAGS flags = ECF_DEFAULT;
+                child->GetFlags(&flags);
+                const HRESULT hr = child->GetState(items.Get(), FALSE, &state);
+                if (hr == E_PENDING) pending.push_back(child);
+                else if (hr == S_OK && state == ECS_ENABLED && (flags & ECF_HASSUBCOMMANDS)) menus.push_back(child);
+            }
+        }
+        EXPECT_EQ(calls.Count(), 0u);
+        ASSERT_FALSE(pending.empty());
+        EXPECT_EQ(pending.front()->GetState(items.Get(), TRUE, &state), S_OK);
+        EXPECT_GT(calls.Count(), 0u);  // what the counter sees, once the disk is needed
+
+        // Reading the whole tree as Explorer does costs no more than one classic right-click.
+        calls.Reset();
+        const std::optional<CommandSnapshot> tree = SnapshotCommand(NewRoot().Get(), items.Get());
+        const unsigned modern = calls.Count();
+        calls.Reset();
+        const ShellRightClick classic(selection);
+        EXPECT_LE(modern, calls.Count());
+    }
+}
+
+// The manifest beside the library is well-formed and declares what the library serves.
+TEST(PackageManifest, DeclaresTheClassAndFileTheLibraryServes) {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    const std::wstring library = LibraryPath();
+    const std::wstring manifest = library.substr(0, library.rfind(L'\\') + 1) + L"AppxManifest.xml";
+    CLSID documentClass{};
+    ASSERT_EQ(CLSIDFromProgID(L"Msxml2.DOMDocument.6.0", &documentClass), S_OK);
+    ComPtr<IXMLDOMDocument2> document;
+    // {2933BF95-7B36-11D2-B20E-00C04F983E60}, which the toolchain's headers do not declare.
+    const IID documentInterface = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+    ASSERT_EQ(CoCreateInstance(documentClass, nullptr, CLSCTX_INPROC_SERVER, documentInterface,
+                               reinterpret_cast<void**>(document.GetAddressOf())),
+              S_OK);
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    VARIANT file{};
+    file.vt = VT_BSTR;
+    file.bstrVal = SysAllocString(manifest.c_str());
+    EXPECT_EQ(document->load(file, &loaded), S_OK);
+    VariantClear(&file);
+    ASSERT_EQ(loaded, VARIANT_TRUE) << "not well-formed: " << ::testing::PrintToString(manifest);
+
+    VARIANT namespaces{};
+    namespaces.vt = VT_BSTR;
+    namespaces.bstrVal = SysAllocString(
+        L"xmlns:m='http://schemas.microsoft.com/appx/manifest/foundation/windows10' "
+        L"xmlns:com='http://schemas.microsoft.com/appx/manifest/com/windows10' "
+        L"xmlns:desktop4='http://schemas.microsoft.com/appx/manifest/desktop/windows10/4' "
+        L"xmlns:desktop5='http://schemas.microsoft.com/appx/manifest/desktop/windows10/5'");
+    BSTR selectionNamespaces = SysAllocString(L"SelectionNamespaces");
+    EXPECT_EQ(document->setProperty(selectionNamespaces, namespaces), S_OK);
+    SysFreeString(selectionNamespaces);
+    VariantClear(&namespaces);
+    const auto texts = [&](const wchar_t* path) {
+        std::vector<std::wstring> found;
+        ComPtr<IXMLDOMNodeList> nodes;
+        BSTR query = SysAllocString(path);
+        if (document->selectNodes(query, &nodes) == S_OK)
+            for (ComPtr<IXMLDOMNode> node; nodes->nextNode(&node) == S_OK && node; node.Reset()) {
+                BSTR text = nullptr;
+                node->get_text(&text);
+                found.emplace_back(text ? text : L"");
+                SysFreeString(text);
+            }
+        SysFreeString(query);
+        return found;
+    };
+
+    wchar_t clsid[40] = {};
+    StringFromGUID2(KrGuids::ExplorerCommand, clsid, 40);
+    const std::wstring id = std::wstring(clsid).substr(1, 36);  // the manifest writes it without braces
+    const std::wstring extensions = L"/m:Package/m:Applications/m:Application/m:Extensions/";
+    EXPECT_EQ(texts((extensions + L"com:Extension/com:ComServer/com:SurrogateServer/com:Class/@Id").c_str()),
+              std::vector<std::wstring>{id});
+    EXPECT_EQ(texts((extensions + L"com:Extension/com:ComServer/com:SurrogateServer/com:Class/@Path").c_str()),
+              std::vector<std::wstring>{library.substr(library.rfind(L'\\') + 1)});
+    const std::wstring menus = extensions + L"desktop4:Extension/desktop4:FileExplorerContextMenus/desktop5:ItemType";
+    EXPECT_EQ(texts((menus + L"/@Type").c_str()), (std::vector<std::wstring>{L"*", L"Directory"}));
+    EXPECT_EQ(texts((menus + L"/desktop5:Verb/@Clsid").c_str()), (std::vector<std::wstring>{id, id}));
+
+    // The built library serves that class, and registering it writes nothing for it.
+    HMODULE module = LoadLibraryW(library.c_str());
+    ASSERT_NE(module, nullptr);
+    const auto getClassObject = reinterpret_cast<decltype(&DllGetClassObject)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    CLSID declared{};
+    ASSERT_EQ(CLSIDFromString((L"{" + id + L"}").c_str(), &declared), S_OK);
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(declared, IID_PPV_ARGS(&factory)), S_OK);
+    ComPtr<IExplorerCommand> root;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&root)), S_OK);
+    root.Reset();
+    factory.Reset();
+    FreeLibrary(module);
+    {
+        RegisteredLibrary registered;
+        ASSERT_EQ(registered.ExitCode, 0u);
+        EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\{" + id + L"}"));
+    }
+    CoUninitialize();
+}
+
+}  // namespace

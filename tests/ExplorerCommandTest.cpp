@@ -239,9 +239,11 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
         {"droplets, one of them gone, and one remembered", {docs}, 38, 0, true},
         {"droplets are not offered for one archive", {zip}, 36, 0, true},
     };
+    std::set<std::wstring> zipTrees;  // one per language
     for (const LANGID language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
                                   MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
         const ThreadLanguage thread(language);
+        zipTrees.insert(ModernTree({zip}));
         for (const auto& c : cases) {
             SCOPED_TRACE(::testing::Message() << c.Name << ", language " << language);
             Folders.Write(c.Droplets ? L"[DropSlots]\nA=%D\\Zip It.exe\nB=%D\\gone.exe\n" : nullptr,
@@ -253,6 +255,7 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
             EXPECT_EQ(Remembered(), std::make_pair(DWORD{c.Cmd1}, DWORD{c.Cmd2}));
         }
     }
+    EXPECT_EQ(zipTrees.size(), 3u) << "the language did not change the texts";
     for (const std::wstring& path : onRoot) DeleteFileW(path.c_str());
 }
 
@@ -410,6 +413,24 @@ TEST_F(ExplorerCommandTest, QuickStateReadsNoFileAndTheWholeTreeNoMoreThanTheCla
         calls.Reset();
         const ShellRightClick classic(selection);
         EXPECT_LE(modern, calls.Count());
+    }
+}
+
+// Explorer picks the icon size for the display: every picture has each size, with alpha.
+TEST(CommandIcons, EveryPictureHasEachSizeIn32Bits) {
+    for (const auto& [bitmap, icon] : IconOfBitmap) {
+        HRSRC group = FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr) << icon;
+        auto* directory = static_cast<BYTE*>(LockResource(LoadResource(ModuleInstance(), group)));
+        for (const int size : {16, 20, 24, 32, 48}) {
+            SCOPED_TRACE(::testing::Message() << "icon " << icon << ", " << size << " pixels");
+            const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+            HRSRC image = FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(id), RT_ICON);
+            ASSERT_NE(image, nullptr);
+            const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(ModuleInstance(), image)));
+            EXPECT_EQ(header->biWidth, size);
+            EXPECT_EQ(header->biBitCount, 32);
+        }
     }
 }
 

@@ -15,11 +15,11 @@
 
 #include "fixtures/DropletMenuTest.h"
 #include "fixtures/FileSystemCalls.h"
+#include "fixtures/HandedFiles.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/ThreadLanguage.h"
 #include "commands/CommandCode.h"
-#include "commands/RecentCommands.h"
 #include "module/CKrShellExtModule.h"
 #include "module/Guids.h"
 #include "resources/resource.h"
@@ -133,14 +133,13 @@ void Remember(CommandCode cmd1, CommandCode cmd2) {
         if (code) RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, value, code);
 }
 
-std::pair<CommandCode, CommandCode> Remembered() {
-    const RecentCommands recent = RecentCommands::Read();
-    return {recent.Cmd1, recent.Cmd2};
+std::pair<DWORD, DWORD> Remembered() {
+    return {RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1),
+            RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2)};
 }
 
 const std::wstring MyComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
-// Requests go to a folder of the test's own, list files to its own temporary folder.
 class ExplorerCommandTest : public DropletMenuTest {
 protected:
     void SetUp() override {
@@ -148,17 +147,12 @@ protected:
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
                                      StandinRecords::ArchiverFolder());
-        SetEnvironmentVariableW(L"TMP", Tree.AddFolder(L"Temp").c_str());
-    }
-    void TearDown() override {
-        SetEnvironmentVariableW(L"TMP", SavedTemp.empty() ? nullptr : SavedTemp.c_str());
-        DropletMenuTest::TearDown();
     }
 
     RegistrySandbox Machine{{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
     TempTree Tree;
     const std::wstring Requests = Tree.AddFolder(L"Requests");
-    const std::wstring SavedTemp = _wgetenv(L"TMP") ? _wgetenv(L"TMP") : L"";
+    const HandedFiles Handed{Requests};
     StandinRecords Records;
 };
 
@@ -212,7 +206,7 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
             const ShellRightClick classic(c.Items);
             const std::wstring expected = ClassicTree(classic).Render();
             EXPECT_EQ(ModernTree(c.Items), expected);
-            EXPECT_EQ(Remembered(), std::make_pair(c.Cmd1, c.Cmd2));
+            EXPECT_EQ(Remembered(), std::make_pair(DWORD{c.Cmd1}, DWORD{c.Cmd2}));
         }
     }
     EXPECT_EQ(zipTrees.size(), 3u) << "the language did not change the texts";
@@ -305,7 +299,7 @@ TEST_F(ExplorerCommandTest, HiddenWithoutFileSystemItemsOrWhenSwitchedOff) {
             child->GetFlags(&flags);
             if (flags == ECF_DEFAULT) EXPECT_EQ(child->Invoke(items.Get(), nullptr), E_INVALIDARG);
         }
-        EXPECT_TRUE(Tree.Find(L"Requests", L"*").empty());
+        EXPECT_TRUE(Handed.Now().empty());
     }
     EXPECT_TRUE(Records.WaitFor(1, 500).empty());
 }

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "RawDropObject.h"
 #include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/TempTree.h"
 #include "module/Guids.h"
+#include "shellkit/HDropDataObject.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;
@@ -176,8 +176,8 @@ void RunSequence(Random& random, const Places& places, Progress& progress) {
         Step(progress);
         switch (random.Below(menu ? 5 : 3)) {
         case 0: {
-            ComPtr<IDataObject> data;
-            data.Attach(new RawDropObject(DropBlock(random, places)));
+            const ComPtr<HDropDataObject> data = HDropDataObject::Create({});
+            data->ServeBlock(DropBlock(random, places));
             init->Initialize(random.OneIn(2) ? target : nullptr, random.OneIn(30) ? nullptr : data.Get(), nullptr);
             break;
         }

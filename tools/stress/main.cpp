@@ -160,9 +160,25 @@ private:
 
 void Step(Progress& progress) { InterlockedIncrement(&progress.Steps); }
 
+// KR_STRESS_TRACE=1 prints every call as it starts, to find what a reported hang was doing
+// (with --first to start at its environment).
+bool Tracing() {
+    static const bool tracing = GetEnvironmentVariableW(L"KR_STRESS_TRACE", nullptr, 0) != 0;
+    return tracing;
+}
+
+template <class... Args>
+void Trace(const wchar_t* format, Args... args) {
+    if (!Tracing()) return;
+    std::fwprintf(stderr, format, args...);
+    std::fflush(stderr);
+}
+
 void RunSequence(Random& random, const Places& places, Progress& progress) {
     const Handler& handler = random.Pick(Handlers);
     ComPtr<IShellExtInit> init;
+    Trace(L"environment %ld sequence %ld handler %zu\n", progress.Environment, progress.Sequence,
+          static_cast<size_t>(&handler - Handlers));
     if (FAILED(CoCreateInstance(*handler.Clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init)))) return;
     ComPtr<IContextMenu> menu;
     ComPtr<IShellPropSheetExt> sheet;
@@ -174,7 +190,9 @@ void RunSequence(Random& random, const Places& places, Progress& progress) {
 
     for (size_t call = 0, calls = 1 + random.Below(12); call < calls; ++call) {
         Step(progress);
-        switch (random.Below(menu ? 5 : 3)) {
+        const size_t operation = random.Below(menu ? 5 : 3);
+        Trace(L"  call %zu at %lu ms\n", operation, GetTickCount());
+        switch (operation) {
         case 0: {
             const ComPtr<HDropDataObject> data = HDropDataObject::Create({});
             data->ServeBlock(DropBlock(random, places));
@@ -308,6 +326,11 @@ int RunChild(uint64_t seed, LONG firstEnvironment, LONG environments, LONG seque
     for (LONG environment = firstEnvironment; environment < firstEnvironment + environments; ++environment) {
         Random setup(seed ^ (static_cast<uint64_t>(environment) << 32));
         MakeEnvironment(setup, places);
+        for (const std::wstring* file : {&places.UserCatalogue, &places.SharedCatalogue}) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            if (Tracing() && GetFileAttributesExW(file->c_str(), GetFileExInfoStandard, &data))
+                Trace(L"catalogue %ls: %lu bytes\n", file->c_str(), data.nFileSizeLow);
+        }
         for (LONG sequence = environment == firstEnvironment ? resumeSequence : 0; sequence < sequencesPerEnvironment; ++sequence) {
             progress->Environment = environment;
             progress->Sequence = sequence;
@@ -362,7 +385,7 @@ std::vector<std::wstring> NewEntries(const std::map<std::wstring, std::string>& 
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-int RunParent(uint64_t seed, LONG sequences, LONG environments) {
+int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
     const std::wstring userTemp = [] {
         wchar_t folder[MAX_PATH];
         const DWORD length = GetTempPathW(MAX_PATH, folder);
@@ -406,7 +429,7 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments) {
         wchar_t self[MAX_PATH];
         GetModuleFileNameW(nullptr, self, MAX_PATH);
 
-        LONG environment = 0, sequence = 0;
+        LONG environment = first, sequence = 0;
         while (environment < environments) {
             const LONG count = std::min<LONG>(EnvironmentsPerChild, environments - environment);
             *progress = {environment, sequence, 0, progress->Overruns};
@@ -472,8 +495,8 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::wprintf(L"stress: seed %llu: %ld sequences in %ld environments, %.1f s: %zu crashes, %zu hangs over %lu s, "
                  L"%ld buffer overruns, %zu user files changed, %zu probe files left\n",
-                 static_cast<unsigned long long>(seed), std::max<LONG>(1, sequences / std::max<LONG>(1, environments)) * environments,
-                 environments, seconds, crashes, hangs, HangMs / 1000, overruns, changed, probesLeft);
+                 static_cast<unsigned long long>(seed), std::max<LONG>(1, sequences / std::max<LONG>(1, environments)) * (environments - first),
+                 environments - first, seconds, crashes, hangs, HangMs / 1000, overruns, changed, probesLeft);
     return crashes || hangs || overruns || changed || probesLeft ? 1 : 0;
 }
 
@@ -486,11 +509,12 @@ int wmain(int argc, wchar_t** argv) {
                         std::wcstol(argv[5], nullptr, 10), std::wcstol(argv[6], nullptr, 10), argv[7], places);
     }
     uint64_t seed = 1;
-    LONG sequences = 10000, environments = 1000;
+    LONG sequences = 10000, environments = 1000, first = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::wcscmp(argv[i], L"--sequences") == 0) sequences = std::wcstol(argv[i + 1], nullptr, 10);
         if (std::wcscmp(argv[i], L"--environments") == 0) environments = std::wcstol(argv[i + 1], nullptr, 10);
         if (std::wcscmp(argv[i], L"--seed") == 0) seed = std::wcstoull(argv[i + 1], nullptr, 10);
+        if (std::wcscmp(argv[i], L"--first") == 0) first = std::wcstol(argv[i + 1], nullptr, 10);  // to repeat one
     }
-    return RunParent(seed, sequences, environments);
+    return RunParent(seed, sequences, environments, first);
 }

@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/HandedFiles.h"
-#include "fixtures/RegistrySandbox.h"
+#include "fixtures/KestrelUserTest.h"
 #include "fixtures/ShellRightClick.h"
-#include "shellkit/StandinRecords.h"
-#include "fixtures/TempTree.h"
 #include "commands/CommandDispatch.h"
 #include "menu/ContextMenuState.h"
 #include "commands/RecentCommands.h"
@@ -35,20 +32,8 @@ bool IsTempFileIn(const std::wstring& file, const std::wstring& folder) {
 // A remembered command code; 0 when there is none.
 DWORD Recent(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
-class CommandTest : public ::testing::Test {
+class CommandTest : public KestrelUserTest {
 protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
-        InstallArchiver(StandinRecords::ArchiverFolder());
-    }
-    void TearDown() override { CoUninitialize(); }
-
-    static void InstallArchiver(const std::wstring& folderWithBackslash) {
-        RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation, folderWithBackslash);
-    }
-
     // The handler state that Initialize and the constructor leave for these paths.
     void Select(const std::vector<std::wstring>& paths) {
         State.Paths = InstallLocations::ForContextMenu();
@@ -62,12 +47,7 @@ protected:
 
     std::set<std::wstring> RequestFiles() const { return Handed.Now(); }
 
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"},
-                             {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
-    TempTree Tree;
-    const std::wstring Requests = Tree.AddFolder(L"Requests"), Data = Tree.AddFolder(L"Data");
-    const HandedFiles Handed{Requests};
-    StandinRecords Records;
+    const std::wstring Data = Tree.AddFolder(L"Data");
     ContextMenuState State;
 };
 

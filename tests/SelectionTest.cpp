@@ -183,8 +183,6 @@ TEST(ReadSelection, EveryHandlerReadsTheBlockTheSameWay) {
         {"list offset inside the header", DropBlock(both, true, true, 8), {}, E_INVALIDARG},
         {"smaller than its header", wideBoth.substr(0, sizeof(DROPFILES) - 1), {}, E_INVALIDARG},
     };
-    RegistrySandbox sandbox({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
-    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
     const std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> target(ILCreateFromPathW(tree.Path().c_str()), ILFree);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -227,8 +225,6 @@ TEST(ReadSelection, TheShellsAttributesOnlyWhenGivenForEveryItem) {
     TempTree tree;
     const std::vector<std::wstring> paths{tree.AddFile(L"a.zip"), tree.AddFolder(L"Docs"), tree.AddFile(L"c.txt"),
                                           tree.PathOf(L"gone.zip")};
-    RegistrySandbox sandbox({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
-    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
     std::wstring first;
     for (const size_t given : {size_t{0}, paths.size(), paths.size() - 1}) {
         SCOPED_TRACE(given);

@@ -191,13 +191,30 @@ TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
     EXPECT_EQ(GetFileAttributesW(Tree.PathOf(L"Gone").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(CommandTest, MissingProgramFailsButTheCommandIsRemembered) {
-    InstallArchiver(Tree.AddFolder(L"EmptyInstall") + L"\\");
-    ShellRightClick click({Tree.AddFile(L"Data\\a.zip")});
-    ASSERT_EQ(click.InitializeResult, S_OK);
-    EXPECT_EQ(click.Invoke(L"Open with Kestrel..."), E_FAIL);
-    EXPECT_EQ(Recent(Reg::Cmd1), 21u);
-    EXPECT_EQ(RequestFiles().size(), 1u);  // the request stays behind for nobody
+// A program that is missing, or whose path is longer than ShellExecuteW takes.
+TEST_F(CommandTest, ProgramThatCannotStartFailsButTheCommandIsRemembered) {
+    const std::wstring zip = Tree.AddFile(L"Data\\a.zip");
+    // An install location of 1,023 characters, the most that is read, holding the program.
+    std::wstring longFolder = Tree.Path();
+    while (longFolder.size() < 1022) {
+        longFolder += L'\\' + std::wstring(std::min<size_t>(99, 1021 - longFolder.size()), L'k');
+        CreateDirectoryW(longFolder.c_str(), nullptr);
+    }
+    longFolder += L'\\';
+    ASSERT_TRUE(CopyFileW((StandinRecords::ArchiverFolder() + L"KestrelApp.exe").c_str(), (longFolder + L"KestrelApp.exe").c_str(), FALSE));
+    const std::wstring installs[] = {Tree.AddFolder(L"EmptyInstall") + L"\\", longFolder};
+    for (const std::wstring& install : installs) {
+        SCOPED_TRACE(install.size());
+        InstallArchiver(install);
+        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
+        const std::set<std::wstring> before = RequestFiles();
+        ShellRightClick click({zip});
+        ASSERT_EQ(click.InitializeResult, S_OK);
+        EXPECT_EQ(click.Invoke(L"Open with Kestrel..."), E_FAIL);
+        EXPECT_EQ(Recent(Reg::Cmd1), 21u);
+        EXPECT_EQ(RequestFiles().size(), before.size() + 1);  // the request stays behind for nobody
+    }
+    EXPECT_TRUE(Records.WaitFor(1, 1000).empty());
 }
 
 TEST_F(CommandTest, VerbsThatAreNoIdentifierOffsetsAreRefused) {

@@ -31,7 +31,7 @@ test: build
 
 # Seeded hostile sequences and environments at full size; SEED=n repeats another run.
 stress: build
-	scripts/with-wine.sh $(BUILD)/stress.exe --sequences 10000 --environments 1000 --seed $(or $(SEED),1)
+	scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/stress.exe --sequences 10000 --environments 1000 --seed $(or $(SEED),1)
 
 demo: build
 	scripts/with-wine.sh scripts/demo.sh $(BUILD)

@@ -8,6 +8,7 @@
 
 #include "commands/CommandTable.h"
 #include "module/CKrShellExtModule.h"
+#include "support/UiResource.h"
 
 UINT HelpStringId(CommandCode code) {
     const CommandInfo* info = FindCommand(code);
@@ -17,7 +18,7 @@ UINT HelpStringId(CommandCode code) {
 HRESULT WriteHelpText(CommandCode code, UINT flags, LPSTR out, UINT capacity) {
     if (!out) return E_INVALIDARG;
     wchar_t text[256] = {};
-    const int length = LoadStringW(ModuleInstance(), HelpStringId(code), text, 256);
+    const int length = LoadUiString(ModuleInstance(), HelpStringId(code), text, 256);
     const int limit = static_cast<int>(std::min<UINT>(capacity, INT_MAX));
     if (flags & GCS_UNICODE) {
         lstrcpynW(reinterpret_cast<LPWSTR>(out), text, limit);

@@ -5,12 +5,13 @@
 #include "commands/MenuLayout.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
+#include "support/UiResource.h"
 
-MenuText::MenuText(UINT stringId) { LoadStringW(ModuleInstance(), stringId, Buffer, Capacity); }
+MenuText::MenuText(UINT stringId) { LoadUiString(ModuleInstance(), stringId, Buffer, Capacity); }
 
 MenuText::MenuText(UINT wordId, std::wstring_view name, std::wstring_view suffix) {
     wchar_t word[256] = {};
-    LoadStringW(ModuleInstance(), wordId, word, 256);
+    LoadUiString(ModuleInstance(), wordId, word, 256);
     const std::wstring_view wordText(word);
 
     // Room for word, blank, name, suffix and the terminator; word (< 256) and the suffixes are short.

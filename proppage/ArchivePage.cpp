@@ -8,6 +8,7 @@
 #include "module/IsolationAware.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"
+#include "support/UiResource.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ std::wstring_view FileNameOf(std::wstring_view path) {
 // translation is interpreted.
 std::wstring FileLine(std::wstring_view name) {
     wchar_t format[StringCapacity] = {};
-    LoadStringW(ModuleInstance(), IDS_FILE_LINE, format, StringCapacity);
+    LoadUiString(ModuleInstance(), IDS_FILE_LINE, format, StringCapacity);
     std::wstring line = format;
     if (const size_t slot = line.find(L"%s"); slot != std::wstring::npos) line.replace(slot, 2, name);
     return line;
@@ -68,15 +69,18 @@ namespace ArchivePage {
 
 HPROPSHEETPAGE Create(const std::wstring& path) {
     wchar_t title[StringCapacity] = {};
-    LoadStringW(ModuleInstance(), IDS_PAGE_TITLE, title, StringCapacity);
+    LoadUiString(ModuleInstance(), IDS_PAGE_TITLE, title, StringCapacity);
     auto copy = std::make_unique<wchar_t[]>(path.size() + 1);
     std::copy(path.begin(), path.end(), copy.get());
 
     PROPSHEETPAGEW descriptor{};
     descriptor.dwSize = sizeof(descriptor);
-    descriptor.dwFlags = PSP_USEICONID | PSP_USETITLE | PSP_USECALLBACK;
+    descriptor.dwFlags = PSP_DLGINDIRECT | PSP_USEICONID | PSP_USETITLE | PSP_USECALLBACK;
     descriptor.hInstance = ModuleInstance();
-    descriptor.pszTemplate = MAKEINTRESOURCEW(IDD_ARCHIVE_PAGE);
+    // The dialog in the texts' language: comctl32 would pick one by the thread's locale.
+    descriptor.pResource = static_cast<LPCDLGTEMPLATEW>(
+        LockUiResource(ModuleInstance(), RT_DIALOG, MAKEINTRESOURCEW(IDD_ARCHIVE_PAGE)));
+    if (!descriptor.pResource) return nullptr;
     descriptor.pszIcon = MAKEINTRESOURCEW(IDI_ARCHIVE_PAGE);
     descriptor.pszTitle = title;
     descriptor.pfnDlgProc = DialogProc;

@@ -3,6 +3,7 @@
 #include "module/CKrShellExtModule.h"
 #include "proppage/AsciiCase.h"
 #include "resources/resource.h"
+#include "support/UiResource.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ void FillCapabilityList(HWND listBox, std::wstring_view path) {
     for (std::span<const UINT> block : {blocks.ByLastExtension, blocks.ByTwoPartName}) {
         for (const UINT id : block) {
             wchar_t line[StringCapacity] = {};
-            LoadStringW(ModuleInstance(), id, line, StringCapacity);
+            LoadUiString(ModuleInstance(), id, line, StringCapacity);
             SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
         }
     }

@@ -11,7 +11,9 @@ for pair in \
     xauth:xauth \
     cmake:cmake \
     ninja:ninja-build \
-    /usr/src/googletest/CMakeLists.txt:googletest
+    /usr/src/googletest/CMakeLists.txt:googletest \
+    /usr/share/fonts/truetype/wqy/wqy-microhei.ttc:fonts-wqy-microhei \
+    localedef:locales
 do
     probe=${pair%%:*}; pkg=${pair#*:}
     case $probe in
@@ -19,10 +21,16 @@ do
         *)  command -v "$probe" >/dev/null 2>&1 || need="$need $pkg" ;;
     esac
 done
-[ -z "$need" ] && exit 0
-echo "Installing:$need"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends \
-    g++-mingw-w64-x86-64-win32 mingw-w64-tools wine wine64 xvfb xauth cmake ninja-build googletest
+if [ -n "$need" ]; then
+    echo "Installing:$need"
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends \
+        g++-mingw-w64-x86-64-win32 mingw-w64-tools wine wine64 xvfb xauth cmake ninja-build googletest \
+        fonts-wqy-microhei locales
+fi
+# Wine takes the user's languages from LANG and LC_MESSAGES, and only for locales that exist.
+for name in de_DE en_US es_ES ja_JP; do
+    locale -a | grep -qx "$name.utf8" || $SUDO localedef -i "$name" -f UTF-8 "$name.UTF-8"
+done

@@ -19,7 +19,7 @@
 #include "fixtures/LoadedLibrary.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
-#include "fixtures/ThreadLanguage.h"
+#include "fixtures/UiLanguageOverride.h"
 #include "commands/CommandCode.h"
 #include "module/CKrShellExtModule.h"
 #include "module/Guids.h"
@@ -171,7 +171,7 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
     std::set<std::wstring> zipTrees;  // one per language
     for (const LANGID language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
                                   MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
-        const ThreadLanguage thread(language);
+        const UiLanguageOverride shown(language);
         zipTrees.insert(ModernTree({zip}));
         for (const auto& c : cases) {
             SCOPED_TRACE(::testing::Message() << c.Name << ", language " << language);

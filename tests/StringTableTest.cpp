@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <tuple>
@@ -9,9 +10,11 @@
 
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
-#include "fixtures/ThreadLanguage.h"
+#include "fixtures/UiLanguageOverride.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
+#include "support/UiLanguage.h"
+#include "support/UiResource.h"
 
 namespace {
 
@@ -54,7 +57,7 @@ TEST(StringTable, EveryLanguageHasEveryIdWithTheEnglishFieldsAndBlanks) {
     for (UINT id = FirstStringId - 1; id <= LastStringId + 1; ++id) {
         const std::wstring english = TableText(id, English);
         wchar_t loaded[1024] = {};
-        LoadStringW(ModuleInstance(), id, loaded, 1024);
+        LoadUiString(ModuleInstance(), id, loaded, 1024);
         EXPECT_EQ(loaded, english) << "string " << id;
         EXPECT_EQ(english.empty(), id < FirstStringId || id > LastStringId) << "string " << id;
         if (exact.contains(id)) {
@@ -80,9 +83,28 @@ void CollectTexts(const std::vector<MenuItemSnapshot>& items, std::vector<std::w
     }
 }
 
+// The language a user's display languages give; the ctest entries name it in KR_EXPECT_LANGUAGE
+// and set LANG and LC_MESSAGES, from which Wine derives the lists.
+TEST(StringTable, TextsFollowTheDisplayLanguage) {
+    const std::map<std::string, LANGID> languages = {
+        {"de", German}, {"en", English}, {"ja", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}};
+    const char* name = std::getenv("KR_EXPECT_LANGUAGE");
+    if (!name || !languages.contains(name)) GTEST_SKIP() << "KR_EXPECT_LANGUAGE names no language";
+    const LANGID expected = languages.at(name);
+    EXPECT_EQ(UiLanguage(), expected);
+
+    TempTree tree;
+    const ShellRightClick zip({tree.AddFile(L"a.zip")});
+    EXPECT_TRUE(zip.OffsetOf(TableText(IDS_EXTRACT_HERE, expected)).has_value());
+    // Cut as LoadStringW cuts: to the capacity less the terminator.
+    wchar_t cut[5] = {L'x', L'x', L'x', L'x', L'x'};
+    EXPECT_EQ(LoadUiString(ModuleInstance(), IDS_FILE_LINE, cut, 5), 4);
+    EXPECT_EQ(std::wstring(cut), TableText(IDS_FILE_LINE, expected).substr(0, 4));
+}
+
 TEST(StringTable, GermanMenuOfAZipAndCreateEntriesOfAFolder) {
     TempTree tree;
-    const ThreadLanguage german(German);
+    const UiLanguageOverride german(German);
 
     const ShellRightClick zip({tree.AddFile(L"Daten\\a.zip")});
     std::vector<std::wstring> texts;

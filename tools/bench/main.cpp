@@ -1,10 +1,11 @@
 // bench: how fast the registered handlers answer, driven through COM as krhost drives them,
 // next to floors measured in the same run: the least work each answer needs.
-//   bench DATA-FOLDER [--huge] [--reps N]
+//   bench DATA-FOLDER [--huge] [--reps N] [--sizes N,N,...] [--tables 123]
 // DATA-FOLDER receives the selected files (made once, kept for the next run).
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -114,7 +115,8 @@ std::optional<double> InvokeUntilLaunch(IClassFactory* factory, IDataObject* dat
         SUCCEEDED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&context)))) {
         context->QueryContextMenu(menu, 0, 1, 0x7FFF, MenuFlags);
         if (const std::optional<UINT> offset = FindOffset(SnapshotMenu(menu), wanted)) {
-            CMINVOKECOMMANDINFO info{sizeof(info)};
+            CMINVOKECOMMANDINFO info{};
+            info.cbSize = sizeof(info);
             info.lpVerb = MAKEINTRESOURCEA(*offset);
             info.nShow = SW_SHOWNORMAL;
             g_launchTime = 0;
@@ -418,10 +420,20 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::vector<size_t> sizes{1, 10, 100, 1000, 10000};
     int reps = 5;
+    std::wstring tables = L"123";
     for (int i = 2; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--huge") == 0) sizes.push_back(100000);
         if (std::wcscmp(argv[i], L"--reps") == 0 && i + 1 < argc) reps = std::max(1, _wtoi(argv[++i]));
+        if (std::wcscmp(argv[i], L"--tables") == 0 && i + 1 < argc) tables = argv[++i];
+        if (std::wcscmp(argv[i], L"--sizes") == 0 && i + 1 < argc) {
+            sizes.clear();
+            for (wchar_t* at = argv[++i]; *at;) {
+                sizes.push_back(std::wcstoul(at, &at, 10));
+                if (*at == L',') ++at; else break;
+            }
+        }
     }
+    if (sizes.empty()) sizes.push_back(1);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     wchar_t self[MAX_PATH];
     std::wstring archiver(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
@@ -429,7 +441,7 @@ int wmain(int argc, wchar_t** argv) {
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, RegistryValues::InstallKey, RegistryValues::InstallLocation, REG_SZ,
                     archiver.c_str(), static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
     {
-        const BenchSetup setup(argv[1], sizes.back());
+        const BenchSetup setup(argv[1], std::max<size_t>(*std::max_element(sizes.begin(), sizes.end()), 10000));
         Handlers handlers;
         if (FAILED(CoGetClassObject(KrGuids::ShlContextMenu, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                     reinterpret_cast<void**>(&handlers.ContextMenu))) ||
@@ -446,9 +458,9 @@ int wmain(int argc, wchar_t** argv) {
         const LibraryHooks hooks(library);
 
         setup.UseDroplets(true);
-        SelectionTable(handlers, setup, sizes, reps);
-        OneItemTable(handlers, setup, std::max(reps, 20));
-        ResourceTable(handlers, setup, 10000, 1000);
+        if (tables.find(L'1') != std::wstring::npos) SelectionTable(handlers, setup, sizes, reps);
+        if (tables.find(L'2') != std::wstring::npos) OneItemTable(handlers, setup, std::max(reps, 20));
+        if (tables.find(L'3') != std::wstring::npos) ResourceTable(handlers, setup, 10000, 1000);
         StandInStart(archiver, setup, reps);
 
         ILFree(handlers.DropTarget);

@@ -59,8 +59,10 @@ BenchSetup::BenchSetup(const std::wstring& dataFolder, size_t largest)
     : Data(dataFolder), RequestFolder(dataFolder + L"\\Requests") {
     MakeFolder(RequestFolder);
     const wchar_t* folders[] = {L"\\Archives", L"\\Files", L"\\Mix"};
+    // Folders of 10,000 entries unless more are needed: the probe's cost grows with its folder.
+    const std::wstring sized = largest > 10000 ? L"-" + std::to_wstring(largest) : L"";
     for (int kind = Archives; kind <= Mix; ++kind) {
-        const std::wstring folder = Data + folders[kind];
+        const std::wstring folder = Data + folders[kind] + sized;
         MakeFolder(folder);
         Paths[kind].reserve(largest);
         for (size_t i = 0; i < largest; ++i) {

@@ -17,7 +17,8 @@ public:
     BenchSetup(const BenchSetup&) = delete;
     BenchSetup& operator=(const BenchSetup&) = delete;
 
-    // The first n paths of a selection of this kind, in a folder of its own.
+    // The first n paths of a selection of this kind, in a folder of its own (of 10,000
+    // entries, or of `largest` when that is more).
     std::vector<std::wstring> Selection(Kind kind, size_t n) const;
     const std::wstring& Folder() const { return Data; }
     const std::wstring& Requests() const { return RequestFolder; }

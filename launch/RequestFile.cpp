@@ -7,6 +7,16 @@
 
 namespace {
 constexpr DWORD FolderCapacity = 1024;
+
+// What ShellExecuteW takes: the program's path within MAX_PATH, and the command line it makes
+// of it (the path in quotes, a blank, the parameters) within the 32,767 characters that
+// CreateProcessW allows, terminator included. Past that it may overrun its own buffers.
+constexpr size_t ProgramPathLimit = MAX_PATH - 1;
+constexpr size_t CommandLineLimit = 32767 - 1;
+
+bool ShellExecuteAccepts(const std::wstring& executable, const std::wstring& parameters) {
+    return executable.size() <= ProgramPathLimit && executable.size() + 3 + parameters.size() <= CommandLineLimit;
+}
 }  // namespace
 
 std::wstring UserTempFolder() {
@@ -37,6 +47,7 @@ std::wstring QuotedFileParameter(const wchar_t* option, const std::wstring& path
 }
 
 HRESULT StartProgram(const std::wstring& executable, const std::wstring& parameters) {
+    if (!ShellExecuteAccepts(executable, parameters)) return E_FAIL;
     const HINSTANCE result =
         ShellExecuteW(nullptr, L"open", executable.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32 ? S_OK : E_FAIL;

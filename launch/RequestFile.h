@@ -20,5 +20,6 @@ std::wstring UserTempFolder();
 std::wstring QuotedFileParameter(const wchar_t* option, const std::wstring& path);
 
 // ShellExecuteW "open" with no owner window and no working directory: S_OK when the program
-// started, E_FAIL otherwise.
+// started, E_FAIL otherwise, and when the path or the command line is longer than
+// ShellExecuteW takes (nothing is started then).
 HRESULT StartProgram(const std::wstring& executable, const std::wstring& parameters);

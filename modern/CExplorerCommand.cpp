@@ -119,7 +119,8 @@ STDMETHODIMP CExplorerCommand::GetTitle(IShellItemArray* items, LPWSTR* title) n
     try {
         if (IsSeparator()) return Duplicate({}, title);
         // A composed text or a remembered droplet depends on the selection.
-        if (!Session->Select(items) && Node.Kind != Role::Droplet && Node.Kind != Role::Root) {
+        const bool fromSelection = FindComposedText(Node.Code) || (Node.Kind == Role::Remembered && IsDropletCode(Node.Code));
+        if (fromSelection && !Session->Select(items)) {
             if (title) *title = nullptr;
             return E_INVALIDARG;
         }
@@ -180,7 +181,10 @@ STDMETHODIMP CExplorerCommand::Invoke(IShellItemArray* items, IBindCtx*) noexcep
     if (Node.Kind == Role::Root || IsSeparator() || Opens() != Place::None) return E_NOTIMPL;
     try {
         if (!Session->Select(items)) return E_INVALIDARG;
-        return InvokeContextCommand(Session->State(), Node.Code);
+        const HRESULT hr = InvokeContextCommand(Session->State(), Node.Code);
+        // The remembered commands have changed: a later menu works them out afresh.
+        Session->Forget();
+        return hr;
     } catch (...) {
         return E_OUTOFMEMORY;
     }

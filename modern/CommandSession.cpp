@@ -7,7 +7,7 @@
 
 bool CommandSession::Select(IShellItemArray* items) {
     if (items && items == Items.Get()) return Shown;
-    Reset();
+    Forget();
     if (!items) return false;
     items->AddRef();
     Items = UniqueComPtr<IShellItemArray>(items);  // held, so another array never takes its address
@@ -15,7 +15,7 @@ bool CommandSession::Select(IShellItemArray* items) {
     return Shown;
 }
 
-void CommandSession::Reset() {
+void CommandSession::Forget() {
     Items.Reset();
     Paths.clear();
     Shown = false;

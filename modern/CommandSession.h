@@ -31,10 +31,10 @@ public:
     const MenuPlan& Plan();
     // The file of a remembered droplet code when that droplet exists, else empty.
     std::wstring RememberedDroplet(CommandCode code);
+    // Drops the array and everything worked out from it.
+    void Forget();
 
 private:
-    void Reset();
-
     UniqueComPtr<IShellItemArray> Items;
     std::vector<std::wstring> Paths;
     bool Shown = false;

@@ -5,6 +5,7 @@
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
 #include "module/ObjectMap.h"
+#include "proppage/ArchivePage.h"
 #include "resources/resource.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -49,7 +50,6 @@ CKrShellExtModule::~CKrShellExtModule() {
 LONG CKrShellExtModule::Lock() { return InterlockedIncrement(&LockCount); }
 LONG CKrShellExtModule::Unlock() { return InterlockedDecrement(&LockCount); }
 LONG CKrShellExtModule::GetLockCount() const { return LockCount; }
-UINT* CKrShellExtModule::LockCountForPages() noexcept { return reinterpret_cast<UINT*>(const_cast<LONG*>(&LockCount)); }
 
 bool CKrShellExtModule::IsInitialised() const noexcept {
     return Section.IsCreated() && CKrComModule::Instance().IsInitialised();
@@ -81,9 +81,10 @@ HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void**
 }
 
 // The shell frees the library only after an S_OK here, so what the handlers share per process
-// (menu images, GDI+) goes now, outside DllMain, where GDI+ may still be shut down.
+// (menu images, GDI+) goes now, outside DllMain, where GDI+ may still be shut down. A live
+// property page holds the library through a count of its own (see ArchivePage).
 HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept {
-    if (GetLockCount() != 0) return S_FALSE;
+    if (GetLockCount() != 0 || ArchivePage::LivePages() != 0) return S_FALSE;
     MenuImages::Process().Release();
     return S_OK;
 }

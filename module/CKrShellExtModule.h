@@ -34,9 +34,6 @@ public:
 
     static CKrShellExtModule& Instance();
 
-    // The lock count itself, for a property sheet that raises it while one of our pages lives.
-    UINT* LockCountForPages() noexcept;
-
     // False when a critical section could not be made at load; the library must not load.
     bool IsInitialised() const noexcept;
 

@@ -14,6 +14,10 @@ namespace {
 constexpr int StringCapacity = 256;
 constexpr size_t PathCapacity = 1024;
 
+// Not the sheet's PSP_USEREFPARENT: comctl32 changes that count with a plain ++ and -- on the
+// sheet's thread, which would race with handlers changing the module count on other threads.
+volatile LONG g_livePages = 0;
+
 static_assert(sizeof(PROPSHEETPAGEW) == 96, "the descriptor must carry the activation context handle");
 
 std::wstring_view FileNameOf(std::wstring_view path) {
@@ -68,10 +72,9 @@ HPROPSHEETPAGE Create(const std::wstring& path) {
     auto copy = std::make_unique<wchar_t[]>(path.size() + 1);
     std::copy(path.begin(), path.end(), copy.get());
 
-    CKrShellExtModule& module = CKrShellExtModule::Instance();
     PROPSHEETPAGEW descriptor{};
     descriptor.dwSize = sizeof(descriptor);
-    descriptor.dwFlags = PSP_USEICONID | PSP_USETITLE | PSP_USEREFPARENT | PSP_USECALLBACK;
+    descriptor.dwFlags = PSP_USEICONID | PSP_USETITLE | PSP_USECALLBACK;
     descriptor.hInstance = ModuleInstance();
     descriptor.pszTemplate = MAKEINTRESOURCEW(IDD_ARCHIVE_PAGE);
     descriptor.pszIcon = MAKEINTRESOURCEW(IDI_ARCHIVE_PAGE);
@@ -79,14 +82,12 @@ HPROPSHEETPAGE Create(const std::wstring& path) {
     descriptor.pfnDlgProc = DialogProc;
     descriptor.lParam = reinterpret_cast<LPARAM>(copy.get());
     descriptor.pfnCallback = Callback;
-    descriptor.pcRefParent = module.LockCountForPages();
 
-    // The sheet raises the count through pcRefParent, but not every comctl32 does (Wine's
-    // ignores it): the page holds a lock of its own too, given back by its release callback.
-    module.Lock();
+    // Counted before the sheet can call back; given back by the release callback.
+    InterlockedIncrement(&g_livePages);
     const HPROPSHEETPAGE page = IsolationAware::CreatePropertySheetPageW(&descriptor);
     if (!page) {
-        module.Unlock();
+        InterlockedDecrement(&g_livePages);
         return nullptr;
     }
     copy.release();  // the page's from now on
@@ -107,9 +108,11 @@ UINT CALLBACK Callback(HWND, UINT message, LPPROPSHEETPAGEW page) {
     if (message == PSPCB_RELEASE && page && page->lParam) {
         const std::unique_ptr<wchar_t[]> copy(reinterpret_cast<wchar_t*>(page->lParam));
         page->lParam = 0;
-        CKrShellExtModule::Instance().Unlock();
+        InterlockedDecrement(&g_livePages);
     }
     return 1;
 }
+
+LONG LivePages() { return g_livePages; }
 
 }  // namespace ArchivePage

@@ -12,6 +12,9 @@ namespace ArchivePage {
 // A page for this file; null when the page cannot be created.
 HPROPSHEETPAGE Create(const std::wstring& path);
 
+// Pages made and not yet released; the library stays loaded while any lives.
+LONG LivePages();
+
 // Fills the page from its path when its dialog is created; reacts to nothing else.
 INT_PTR CALLBACK DialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 // Frees the path copy when the sheet releases the page; allows every step.

@@ -7,48 +7,60 @@
 #include <cstdio>
 #include <optional>
 
+#include "support/UniqueHandle.h"
+
 namespace {
 
 struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
 };
-using UniqueFile = std::unique_ptr<FILE, FileCloser>;
+using UniqueFile = UniqueHandle<FILE*, FileCloser>;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueFileHandle = UniqueHandle<HANDLE, HandleCloser>;
 
 // Lines are read as fgetws into a 1,024-character buffer would hand them over.
 constexpr size_t LinePieceLength = 1023;
 
-std::optional<std::string> ReadAllBytes(const std::wstring& path) {
-    UniqueFile file(_wfopen(path.c_str(), L"rb"));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
-    return bytes;
-}
-
-bool StartsWith(const std::string& bytes, std::string_view prefix) {
-    return bytes.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The UTF-8 mark selects UTF-8; anything else is UTF-16LE, with or without its mark.
-// A trailing odd byte cannot form a character and is dropped.
-std::wstring DecodeText(const std::string& bytes) {
-    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
-        const int length = static_cast<int>(std::min<size_t>(bytes.size() - 3, INT_MAX));
-        std::wstring text(length ? MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, nullptr, 0) : 0,
-                          L'\0');
-        if (!text.empty()) MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, text.data(), static_cast<int>(text.size()));
-        return text;
-    }
-    const size_t start = StartsWith(bytes, "\xFF\xFE") ? 2 : 0;
-    std::wstring text((bytes.size() - start) / 2, L'\0');
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto low = static_cast<unsigned char>(bytes[start + 2 * i]);
-        const auto high = static_cast<unsigned char>(bytes[start + 2 * i + 1]);
-        text[i] = static_cast<wchar_t>(low | (high << 8));
-    }
+std::wstring FromUtf8(const char* bytes, size_t count) {
+    const int length = static_cast<int>(std::min<size_t>(count, INT_MAX));
+    std::wstring text(length ? MultiByteToWideChar(CP_UTF8, 0, bytes, length, nullptr, 0) : 0, L'\0');
+    if (!text.empty()) MultiByteToWideChar(CP_UTF8, 0, bytes, length, text.data(), static_cast<int>(text.size()));
     return text;
+}
+
+// The file's text, read in one pass straight into the characters' storage (Windows is
+// little-endian, so UTF-16LE needs no conversion). Others may go on writing it meanwhile.
+// A trailing odd byte cannot form a character and is dropped.
+std::optional<std::wstring> ReadText(const std::wstring& path) {
+    const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
+    const UniqueFileHandle file(opened);
+    constexpr size_t ReadSize = 1 << 20;
+    LARGE_INTEGER size{};
+    const size_t expected = GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0
+                                ? static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, LONGLONG{1} << 40))
+                                : 0;
+    std::wstring units;
+    units.resize(expected / 2 + 1);
+    size_t bytes = 0;
+    for (;;) {
+        if (units.size() * 2 - bytes < ReadSize) units.resize(units.size() + units.size() / 2 + ReadSize / 2);
+        DWORD count = 0;
+        if (!ReadFile(file.Get(), reinterpret_cast<char*>(units.data()) + bytes, ReadSize, &count, nullptr) || count == 0)
+            break;
+        bytes += count;
+    }
+    const auto* raw = reinterpret_cast<const unsigned char*>(units.data());
+    if (bytes >= 3 && raw[0] == 0xEF && raw[1] == 0xBB && raw[2] == 0xBF)
+        return FromUtf8(reinterpret_cast<const char*>(raw) + 3, bytes - 3);
+    units.resize(bytes / 2);
+    if (!units.empty() && units[0] == 0xFEFF) units.erase(0, 1);
+    return units;
 }
 
 // Text mode reading: a CR LF pair arrives as a single LF; a lone CR stays.
@@ -88,9 +100,9 @@ CIniFile::~CIniFile() = default;
 
 bool CIniFile::Load(const wchar_t* path) {
     FilePath = OrEmpty(path);
-    const auto bytes = ReadAllBytes(FilePath);
-    if (!bytes) return true;
-    std::wstring text = DecodeText(*bytes);
+    std::optional<std::wstring> read = ReadText(FilePath);
+    if (!read) return true;
+    std::wstring& text = *read;
     CollapseLineEnds(text);
 
     IniSection* current = nullptr;
@@ -111,10 +123,7 @@ bool CIniFile::Load(const wchar_t* path) {
 void CIniFile::ParseLine(std::wstring_view line, IniSection*& current) {
     if (!line.empty() && line[0] == L'[') {
         const size_t close = line.rfind(L']');
-        auto section = std::make_unique<IniSection>();
-        section->Name = line.substr(1, close == std::wstring_view::npos ? std::wstring_view::npos : close - 1);
-        current = section.get();
-        SectionList.push_back(std::move(section));
+        current = &AppendSection(line.substr(1, close == std::wstring_view::npos ? std::wstring_view::npos : close - 1));
         return;
     }
     const size_t equals = line.find(L'=');
@@ -132,18 +141,31 @@ void CIniFile::Save() {
         for (const auto& entry : section->Entries) text += entry.Key + L'=' + entry.Value + L'\n';
     }
     const std::string bytes = EncodeText(text);
-    UniqueFile file(_wfopen(FilePath.c_str(), L"wb"));
-    if (file) fwrite(bytes.data(), 1, bytes.size(), file.get());
+    const UniqueFile file(_wfopen(FilePath.c_str(), L"wb"));
+    if (file.Get()) fwrite(bytes.data(), 1, bytes.size(), file.Get());
 }
 
-IniSection& CIniFile::GetSection(const wchar_t* name) {
-    const std::wstring_view wanted = OrEmpty(name);
-    for (const auto& section : SectionList)
-        if (section->Name == wanted) return *section;
+IniSection& CIniFile::AppendSection(std::wstring_view name) {
     auto section = std::make_unique<IniSection>();
-    section->Name = wanted;
+    section->Name = name;
     SectionList.push_back(std::move(section));
     return *SectionList.back();
+}
+
+// A name's first section never changes (sections are only appended), so each name is
+// searched for once and remembered; a file that is only parsed pays nothing for it.
+IniSection& CIniFile::GetSection(const wchar_t* name) {
+    const std::wstring wanted = OrEmpty(name);
+    if (const auto found = FirstSections.find(wanted); found != FirstSections.end()) return *found->second;
+    IniSection* first = nullptr;
+    for (const auto& section : SectionList)
+        if (section->Name == wanted) {
+            first = section.get();
+            break;
+        }
+    if (!first) first = &AppendSection(wanted);
+    FirstSections.emplace(wanted, first);
+    return *first;
 }
 
 bool CIniFile::SetString(const wchar_t* section, const wchar_t* key, const wchar_t* value) {

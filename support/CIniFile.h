@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "support/IniSection.h"
@@ -33,8 +34,10 @@ public:
 
 private:
     void ParseLine(std::wstring_view line, IniSection*& current);
+    IniSection& AppendSection(std::wstring_view name);
 
     std::vector<std::unique_ptr<IniSection>> SectionList;
+    std::unordered_map<std::wstring, IniSection*> FirstSections;  // first sections of the names looked up
     uint32_t KeyCursor = 0;
     IniSection* KeyCursorSection = nullptr;
     bool Modified = false;

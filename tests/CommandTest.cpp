@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/HandedFiles.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "shellkit/StandinRecords.h"
@@ -25,16 +26,6 @@ namespace {
 
 namespace Reg = RegistryValues;
 
-std::wstring Upper(std::wstring text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::wstring UserTemp() {
-    wchar_t folder[MAX_PATH];
-    return std::wstring(folder, GetTempPathW(MAX_PATH, folder) - 1);  // without the final backslash
-}
-
 // A temporary file named "KES....TMP" right in folder.
 bool IsTempFileIn(const std::wstring& file, const std::wstring& folder) {
     const std::wstring prefix = Upper(folder + L"\\KES");
@@ -44,19 +35,6 @@ bool IsTempFileIn(const std::wstring& file, const std::wstring& folder) {
 // A remembered command code; 0 when there is none.
 DWORD Recent(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
-// Full paths (upper case) of the files in folder that match pattern.
-std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-    std::set<std::wstring> files;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.insert(Upper(folder + L"\\" + found.cFileName));
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return files;
-}
-
 class CommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,12 +43,7 @@ protected:
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         InstallArchiver(StandinRecords::ArchiverFolder());
     }
-    void TearDown() override {
-        // List files and requests made without "TempFolder" go, even when a test stopped half way.
-        for (const std::wstring& file : FilesIn(UserTemp(), L"KES*.tmp"))
-            if (!TempFilesBefore.count(file)) DeleteFileW(file.c_str());
-        CoUninitialize();
-    }
+    void TearDown() override { CoUninitialize(); }
 
     static void InstallArchiver(const std::wstring& folderWithBackslash) {
         RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation, folderWithBackslash);
@@ -87,25 +60,13 @@ protected:
         State.SelectionFolder = SelectionFolder(paths.front());
     }
 
-    std::set<std::wstring> RequestFiles() const { return FilesIn(Requests, L"*"); }
+    std::set<std::wstring> RequestFiles() const { return Handed.Now(); }
 
-    // The one request file a call created.
-    template <typename Call>
-    std::wstring NewRequestOf(Call call) {
-        const std::set<std::wstring> before = RequestFiles();
-        call();
-        std::vector<std::wstring> created;
-        for (const std::wstring& file : RequestFiles())
-            if (!before.count(file)) created.push_back(file);
-        EXPECT_EQ(created.size(), 1u);
-        return created.empty() ? std::wstring() : created.front();
-    }
-
-    const std::set<std::wstring> TempFilesBefore = FilesIn(UserTemp(), L"KES*.tmp");
     RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"},
                              {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
     TempTree Tree;
     const std::wstring Requests = Tree.AddFolder(L"Requests"), Data = Tree.AddFolder(L"Data");
+    const HandedFiles Handed{Requests};
     StandinRecords Records;
     ContextMenuState State;
 };
@@ -161,14 +122,9 @@ TEST_F(CommandTest, EachCommandStartsItsProgramWithItsOwnRequest) {
     for (const CommandCase& command : CommandCases)
         for (const CommandCode code : command.Codes) {
             SCOPED_TRACE(code);
-            const auto invoke = [&] { EXPECT_EQ(InvokeContextCommand(State, code), S_OK); };
-            if (command.Program) {
-                byRequest[NewRequestOf(invoke)] = {&command, code};
-            } else {
-                const std::set<std::wstring> before = RequestFiles();
-                invoke();
-                EXPECT_EQ(RequestFiles(), before);
-            }
+            const auto handed = Handed.Of([&] { EXPECT_EQ(InvokeContextCommand(State, code), S_OK); });
+            EXPECT_EQ(handed.size(), command.Program ? 1u : 0u);
+            if (command.Program && handed.size() == 1) byRequest[handed.front()] = {&command, code};
         }
 
     const std::vector<StandinRecord> records = Records.WaitFor(byRequest.size());
@@ -226,7 +182,7 @@ TEST_F(CommandTest, SchedulerGetsANarrowListFileInTheUserTemporaryFolder) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].Program, L"Agenda.exe");
     EXPECT_EQ(records[0].Parameters(), L"\"" + records[0].InputFile + L"\" -c");
-    EXPECT_TRUE(IsTempFileIn(records[0].InputFile, UserTemp())) << records[0].InputFile;  // not "TempFolder"
+    EXPECT_TRUE(IsTempFileIn(records[0].InputFile, Handed.UserTemp)) << records[0].InputFile;  // not "TempFolder"
     EXPECT_EQ(records[0].InputBytes, expected);
 }
 
@@ -239,7 +195,8 @@ TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
     EXPECT_EQ(InvokeContextCommand(State, 4), S_OK);
     std::vector<StandinRecord> records = Records.WaitFor(2);
     ASSERT_EQ(records.size(), 2u);
-    for (const StandinRecord& record : records) EXPECT_TRUE(IsTempFileIn(record.InputFile, UserTemp())) << record.InputFile;
+    for (const StandinRecord& record : records)
+        EXPECT_TRUE(IsTempFileIn(record.InputFile, Handed.UserTemp)) << record.InputFile;
 
     // A "TempFolder" naming a missing folder: the request commands fail and start nothing.
     RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Tree.PathOf(L"Gone"));
@@ -254,13 +211,30 @@ TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
     EXPECT_EQ(GetFileAttributesW(Tree.PathOf(L"Gone").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(CommandTest, MissingProgramFailsButTheCommandIsRemembered) {
-    InstallArchiver(Tree.AddFolder(L"EmptyInstall") + L"\\");
-    ShellRightClick click({Tree.AddFile(L"Data\\a.zip")});
-    ASSERT_EQ(click.InitializeResult, S_OK);
-    EXPECT_EQ(click.Invoke(L"Open with Kestrel..."), E_FAIL);
-    EXPECT_EQ(Recent(Reg::Cmd1), 21u);
-    EXPECT_EQ(RequestFiles().size(), 1u);  // the request stays behind for nobody
+// A program that is missing, or whose path is longer than ShellExecuteW takes.
+TEST_F(CommandTest, ProgramThatCannotStartFailsButTheCommandIsRemembered) {
+    const std::wstring zip = Tree.AddFile(L"Data\\a.zip");
+    // An install location of 1,023 characters, the most that is read, holding the program.
+    std::wstring longFolder = Tree.Path();
+    while (longFolder.size() < 1022) {
+        longFolder += L'\\' + std::wstring(std::min<size_t>(99, 1021 - longFolder.size()), L'k');
+        CreateDirectoryW(longFolder.c_str(), nullptr);
+    }
+    longFolder += L'\\';
+    ASSERT_TRUE(CopyFileW((StandinRecords::ArchiverFolder() + L"KestrelApp.exe").c_str(), (longFolder + L"KestrelApp.exe").c_str(), FALSE));
+    const std::wstring installs[] = {Tree.AddFolder(L"EmptyInstall") + L"\\", longFolder};
+    for (const std::wstring& install : installs) {
+        SCOPED_TRACE(install.size());
+        InstallArchiver(install);
+        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
+        const std::set<std::wstring> before = RequestFiles();
+        ShellRightClick click({zip});
+        ASSERT_EQ(click.InitializeResult, S_OK);
+        EXPECT_EQ(click.Invoke(L"Open with Kestrel..."), E_FAIL);
+        EXPECT_EQ(Recent(Reg::Cmd1), 21u);
+        EXPECT_EQ(RequestFiles().size(), before.size() + 1);  // the request stays behind for nobody
+    }
+    EXPECT_TRUE(Records.WaitFor(1, 1000).empty());
 }
 
 TEST_F(CommandTest, VerbsThatAreNoIdentifierOffsetsAreRefused) {
@@ -309,10 +283,11 @@ TEST_F(CommandTest, RequestForAHugeSelectionHoldsEveryItem) {
     State.SelectionFolder = Data;
     for (size_t i = 0; i < 10000; ++i)
         State.SelectionItems.push_back({Data + L"\\file number " + std::to_wstring(i) + L".zip", 0});
-    const std::wstring request = NewRequestOf([&] {
+    const std::vector<std::wstring> handed = Handed.Of([&] {
         EXPECT_EQ(LaunchWithRequest(State, Tree.PathOf(L"NoArchiver\\Batch.exe"), ItemFilter::ArchivesOnly, 1), E_FAIL);
     });
-    const std::wstring text = RequestText(ReadFileBytes(request));
+    ASSERT_EQ(handed.size(), 1u);
+    const std::wstring text = RequestText(ReadFileBytes(handed.front()));
     EXPECT_NE(text.find(L"\r\n9999=" + State.SelectionItems.back().Path + L"\r\n"), std::wstring::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 10000 + 6);  // and six lines of sections and settings
 }

@@ -93,6 +93,11 @@ TEST_F(DropletsTest, ChoosingADropletStartsItWithTheSelectedPaths) {
         EXPECT_EQ(records.back().Parameters(), L"\"" + spaced + L"\" " + plain + L" ");
     }
 
+    // A selection longer than a command line can carry starts nothing.
+    const std::wstring longName = Folders.AddFile(L"Long\\" + std::wstring(200, L'n') + L".txt");
+    ShellRightClick huge(std::vector<std::wstring>(32767 / longName.size() + 1, longName));
+    EXPECT_EQ(huge.Invoke(L"Zip It"), E_FAIL);
+
     ASSERT_TRUE(DeleteFileW(zipIt.c_str()));
     EXPECT_EQ(click.Invoke(L"Zip It"), E_FAIL);
     Folders.Write(L"[DropSlots]\nA=%D\\Zip It.exe\nB=%D\\gone.exe\nC=%D\\Mail.exe\n", nullptr);

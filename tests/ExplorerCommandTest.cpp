@@ -15,6 +15,7 @@
 
 #include "fixtures/DropletMenuTest.h"
 #include "fixtures/FileSystemCalls.h"
+#include "fixtures/HandedFiles.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/ThreadLanguage.h"
@@ -133,31 +134,8 @@ void Remember(CommandCode cmd1, CommandCode cmd2) {
 }
 
 std::pair<DWORD, DWORD> Remembered() {
-    DWORD values[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        DWORD size = sizeof(DWORD);
-        RegGetValueW(HKEY_CURRENT_USER, Reg::ContextMenuKey, i ? Reg::Cmd2 : Reg::Cmd1, RRF_RT_REG_DWORD, nullptr,
-                     &values[i], &size);
-    }
-    return {values[0], values[1]};
-}
-
-std::wstring Upper(std::wstring text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-// Full paths (upper case) of the files in folder that match pattern.
-std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-    std::set<std::wstring> files;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do
-        files.insert(Upper(folder + L"\\" + found.cFileName));
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return files;
+    return {RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1),
+            RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2)};
 }
 
 const std::wstring MyComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
@@ -169,36 +147,12 @@ protected:
         RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
         RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
                                      StandinRecords::ArchiverFolder());
-        wchar_t temp[MAX_PATH];
-        UserTemp.assign(temp, GetTempPathW(MAX_PATH, temp) - 1);
-        ListFilesBefore = FilesIn(UserTemp, L"KES*.tmp");
-    }
-    void TearDown() override {
-        for (const std::wstring& file : FilesIn(UserTemp, L"KES*.tmp"))
-            if (!ListFilesBefore.count(file)) DeleteFileW(file.c_str());
-        DropletMenuTest::TearDown();
-    }
-
-    // The one file (request or list) a call handed to the archiver; empty for none.
-    template <typename Call>
-    std::wstring HandedFileOf(Call call) {
-        const std::set<std::wstring> before = Handed();
-        call();
-        for (const std::wstring& file : Handed())
-            if (!before.count(file)) return file;
-        return {};
-    }
-    std::set<std::wstring> Handed() const {
-        std::set<std::wstring> files = FilesIn(Requests, L"*.tmp");
-        files.merge(FilesIn(UserTemp, L"KES*.tmp"));
-        return files;
     }
 
     RegistrySandbox Machine{{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
     TempTree Tree;
     const std::wstring Requests = Tree.AddFolder(L"Requests");
-    std::wstring UserTemp;
-    std::set<std::wstring> ListFilesBefore;
+    const HandedFiles Handed{Requests};
     StandinRecords Records;
 };
 
@@ -239,9 +193,11 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
         {"droplets, one of them gone, and one remembered", {docs}, 38, 0, true},
         {"droplets are not offered for one archive", {zip}, 36, 0, true},
     };
+    std::set<std::wstring> zipTrees;  // one per language
     for (const LANGID language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
                                   MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
         const ThreadLanguage thread(language);
+        zipTrees.insert(ModernTree({zip}));
         for (const auto& c : cases) {
             SCOPED_TRACE(::testing::Message() << c.Name << ", language " << language);
             Folders.Write(c.Droplets ? L"[DropSlots]\nA=%D\\Zip It.exe\nB=%D\\gone.exe\n" : nullptr,
@@ -253,81 +209,63 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
             EXPECT_EQ(Remembered(), std::make_pair(DWORD{c.Cmd1}, DWORD{c.Cmd2}));
         }
     }
+    EXPECT_EQ(zipTrees.size(), 3u) << "the language did not change the texts";
     for (const std::wstring& path : onRoot) DeleteFileW(path.c_str());
 }
 
-// Every entry of two selections chosen through each front end, from the same remembered codes:
-// the same program, parameters and handed bytes, and the same codes remembered afterwards.
+// Every entry of two selections chosen through each front end in turn, from the same remembered
+// codes: the same codes remembered, the same programs started with the same parameters and bytes.
 TEST_F(ExplorerCommandTest, InvokingAnEntryDoesWhatTheClassicEntryDoes) {
     Folders.AddProgram(L"Drops\\Zip It.exe");
     Folders.Write(L"[DropSlots]\nA=%D\\Zip It.exe\n", nullptr);
     const struct {
         std::vector<std::wstring> Items;
         CommandCode Cmd1, Cmd2;
+        size_t Entries;
     } selections[] = {
-        {{Tree.AddFile(L"Data\\a.zip")}, 21, 0},
-        {{Tree.AddFile(L"Data\\report.doc"), Tree.AddFolder(L"Data\\Sub"), Tree.AddFile(L"Data\\b.kesx")}, 36, 8},
+        {{Tree.AddFile(L"Data\\a.zip")}, 21, 0, 16},
+        {{Tree.AddFile(L"Data\\report.doc"), Tree.AddFolder(L"Data\\Sub")}, 36, 8, 11},
     };
-    struct Pair {
-        std::wstring Title, Classic, Modern;  // the files handed over; empty for a droplet
-    };
-    std::vector<Pair> pairs;
-    size_t starts = 0;
+    size_t started = 0;
     for (const auto& selection : selections) {
         Remember(selection.Cmd1, selection.Cmd2);
         const ShellRightClick classic(selection.Items);
         const ComPtr<IShellItemArray> items = ItemsOf(selection.Items);
         const std::optional<CommandSnapshot> tree = SnapshotCommand(NewRoot().Get(), items.Get());
         ASSERT_TRUE(tree);
-        std::vector<const CommandSnapshot*> leaves;
+        std::vector<const CommandSnapshot*> entries;  // each title once, as found first
         for (std::vector<const CommandSnapshot*> open = {&*tree}; !open.empty();) {
             const CommandSnapshot* node = open.back();
             open.pop_back();
             for (const CommandSnapshot& child : node->Children) {
                 if (!child.Children.empty()) open.push_back(&child);
-                else if (!child.Separator && FindCommand(*tree, child.Title) == &child) leaves.push_back(&child);
+                else if (!child.Separator && FindCommand(*tree, child.Title) == &child) entries.push_back(&child);
             }
         }
-        for (const CommandSnapshot* leaf : leaves) {
-            SCOPED_TRACE(leaf->Title);
-            Pair pair{leaf->Title};
+        EXPECT_EQ(entries.size(), selection.Entries);
+        for (const CommandSnapshot* entry : entries) {
+            SCOPED_TRACE(entry->Title);
             Remember(selection.Cmd1, selection.Cmd2);
-            pair.Classic = HandedFileOf([&] { EXPECT_EQ(classic.Invoke(leaf->Title), S_OK); });
+            EXPECT_EQ(classic.Invoke(entry->Title), S_OK);
             const auto classicRemembered = Remembered();
             Remember(selection.Cmd1, selection.Cmd2);
-            pair.Modern = HandedFileOf([&] { EXPECT_EQ(leaf->Command->Invoke(items.Get(), nullptr), S_OK); });
+            EXPECT_EQ(entry->Command->Invoke(items.Get(), nullptr), S_OK);
             EXPECT_EQ(Remembered(), classicRemembered);
-            EXPECT_EQ(pair.Classic.empty(), pair.Modern.empty());
-            pairs.push_back(pair);
-            starts += 2;
+            started += 2;
         }
     }
-    EXPECT_EQ(pairs.size(), 16u + 17u);
-
-    const std::vector<StandinRecord> records = Records.WaitFor(starts);
-    ASSERT_EQ(records.size(), starts);
-    std::map<std::wstring, const StandinRecord*> byFile;
-    std::vector<const StandinRecord*> droplets;
+    // What each program got, with the handed file's name left out: every start through the tree
+    // matches the classic start of its entry, so each one comes in pairs.
+    const std::vector<StandinRecord> records = Records.WaitFor(started);
+    ASSERT_EQ(records.size(), started);
+    std::map<std::wstring, int> starts;
     for (const StandinRecord& record : records) {
-        if (record.InputFile.empty()) droplets.push_back(&record);
-        else byFile[Upper(record.InputFile)] = &record;
+        std::wstring parameters = record.Parameters();
+        if (!record.InputFile.empty()) parameters.replace(parameters.find(record.InputFile), record.InputFile.size(), L"<file>");
+        ++starts[record.Program + L" " + parameters + L"\n" + std::wstring(record.InputBytes.begin(), record.InputBytes.end())];
     }
-    for (const Pair& pair : pairs) {
-        SCOPED_TRACE(pair.Title);
-        if (pair.Classic.empty()) continue;
-        const StandinRecord* classic = byFile[pair.Classic];
-        const StandinRecord* modern = byFile[pair.Modern];
-        ASSERT_TRUE(classic && modern);
-        EXPECT_EQ(modern->Program, classic->Program);
-        std::wstring parameters = modern->Parameters();
-        parameters.replace(parameters.find(modern->InputFile), modern->InputFile.size(), classic->InputFile);
-        EXPECT_EQ(parameters, classic->Parameters());
-        EXPECT_FALSE(classic->InputBytes.empty());
-        EXPECT_EQ(modern->InputBytes, classic->InputBytes);
-    }
-    ASSERT_EQ(droplets.size(), 2u);
-    EXPECT_EQ(droplets[0]->Program, L"Zip It.exe");
-    EXPECT_EQ(droplets[1]->CommandLine, droplets[0]->CommandLine);
+    for (const auto& [start, count] : starts) EXPECT_EQ(count, 2) << ::testing::PrintToString(start);
+    EXPECT_EQ(starts.size(), 16u + 11u);
 }
 
 // Where nothing of ours applies the root is hidden, and a command taken from it earlier runs nothing.
@@ -361,7 +299,7 @@ TEST_F(ExplorerCommandTest, HiddenWithoutFileSystemItemsOrWhenSwitchedOff) {
             child->GetFlags(&flags);
             if (flags == ECF_DEFAULT) EXPECT_EQ(child->Invoke(items.Get(), nullptr), E_INVALIDARG);
         }
-        EXPECT_TRUE(Handed().empty());
+        EXPECT_TRUE(Handed.Now().empty());
     }
     EXPECT_TRUE(Records.WaitFor(1, 500).empty());
 }
@@ -379,7 +317,7 @@ TEST_F(ExplorerCommandTest, QuickStateReadsNoFileAndTheWholeTreeNoMoreThanTheCla
         const ComPtr<IShellItemArray> items = ItemsOf(selection);
         const ComPtr<IExplorerCommand> root = NewRoot();
         FileSystemCalls calls;
-        ASSERT_GT(calls.Hooked(), 0u);
+        ASSERT_EQ(calls.Hooked(), 7u);
 
         EXPCMDSTATE state = ECS_HIDDEN;
         EXPECT_EQ(root->GetState(items.Get(), FALSE, &state), S_OK);
@@ -410,6 +348,24 @@ TEST_F(ExplorerCommandTest, QuickStateReadsNoFileAndTheWholeTreeNoMoreThanTheCla
         calls.Reset();
         const ShellRightClick classic(selection);
         EXPECT_LE(modern, calls.Count());
+    }
+}
+
+// Explorer picks the icon size for the display: every picture has each size, with alpha.
+TEST(CommandIcons, EveryPictureHasEachSizeIn32Bits) {
+    for (const auto& [bitmap, icon] : IconOfBitmap) {
+        HRSRC group = FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr) << icon;
+        auto* directory = static_cast<BYTE*>(LockResource(LoadResource(ModuleInstance(), group)));
+        for (const int size : {16, 20, 24, 32, 48}) {
+            SCOPED_TRACE(::testing::Message() << "icon " << icon << ", " << size << " pixels");
+            const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+            HRSRC image = FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(id), RT_ICON);
+            ASSERT_NE(image, nullptr);
+            const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(ModuleInstance(), image)));
+            EXPECT_EQ(header->biWidth, size);
+            EXPECT_EQ(header->biBitCount, 32);
+        }
     }
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/KernelCallCounter.h"
+#include "fixtures/FileSystemCalls.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
@@ -186,9 +186,9 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
         ShellRightClick click(c.Items);
         {
             // One build probes the first item's folder once, however many entries depend on it.
-            const KernelCallCounter probes(KernelCallCounter::FolderProbes);
+            const FileSystemCalls calls;
             EXPECT_EQ(click.Query(), static_cast<HRESULT>(c.Ids.size()));
-            EXPECT_EQ(probes.Calls(), c.Items.empty() ? 0 : 1);
+            EXPECT_EQ(calls.Count("GetTempFileNameW"), c.Items.empty() ? 0u : 1u);
         }
         EXPECT_EQ(Render(click), c.Tree);
         EXPECT_EQ(Codes(click), c.Ids);

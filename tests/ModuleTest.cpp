@@ -5,7 +5,9 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <vector>
 
+#include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/LoadedLibrary.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/TempTree.h"
@@ -174,6 +176,89 @@ TEST(ComActivation, HandlersRunInProcessLeaveTheCallersContextAndLetTheLibraryGo
         init.Reset();
         CoFreeUnusedLibrariesEx(0, 0);
         EXPECT_EQ(GetModuleHandleW(L"KrShellExtEN.dll"), nullptr);
+    }
+    CoUninitialize();
+}
+
+// What a host process lends the library for one load; none of it may stay behind after an
+// unload, however often the library comes and goes.
+size_t FreeTlsSlots() {
+    std::vector<DWORD> taken;
+    for (DWORD slot; (slot = TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(slot);
+    for (const DWORD slot : taken) TlsFree(slot);
+    return taken.size();
+}
+
+// Wine has no GetProcessHandleCount: every handle value that names something is counted.
+size_t OpenHandles() {
+    size_t count = 0;
+    DWORD flags = 0;
+    for (uintptr_t value = 4; value < 0x40000; value += 4)
+        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    return count;
+}
+
+size_t HeapBytesInUse() {
+    HANDLE heaps[256];
+    const DWORD count = GetProcessHeaps(ARRAYSIZE(heaps), heaps);
+    size_t bytes = 0;
+    for (DWORD i = 0; i < count && i < ARRAYSIZE(heaps); ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return bytes;
+}
+
+// A right-click (menu bitmaps, GDI+, the droplet's icon), then the idle unload.
+void RightClickAndUnload(IDataObject* selection) {
+    ComPtr<IShellExtInit> init;
+    ComPtr<IContextMenu> menu;
+    if (SUCCEEDED(CoCreateInstance(KrGuids::ShlContextMenu, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init))) &&
+        SUCCEEDED(init->Initialize(nullptr, selection, nullptr)) && SUCCEEDED(init.As(&menu))) {
+        const HMENU popup = CreatePopupMenu();
+        EXPECT_GT(HRESULT_CODE(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_EXPLORE)), 0);
+        DestroyMenu(popup);
+    }
+    menu.Reset();
+    init.Reset();
+    CoFreeUnusedLibrariesEx(0, 0);
+}
+
+TEST(ComActivation, ReloadingLeavesNothingBehind) {
+    RegisteredLibrary registered;
+    ASSERT_EQ(registered.ExitCode, 0u);
+    RegistrySandbox product({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
+    DropletCatalogueFolders droplets;
+    droplets.AddProgram(L"Drops\\Zip It.exe");
+    droplets.Write(L"[DropSlots]\nA=%D\\Zip It.exe\n", nullptr);
+    // One data object for all: the test's own allocations stay out of the count.
+    const ComPtr<IDataObject> selection = MakeHDropDataObject({droplets.AddFile(L"a.zip")});
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+
+    const struct {
+        const char* Name;
+        size_t (*Measure)();
+        size_t Slack;  // what the host's own caches may still vary by
+    } measures[] = {
+        {"free TLS slots", FreeTlsSlots, 0},
+        {"open handles", OpenHandles, 0},
+        {"heap bytes", HeapBytesInUse, 4096},
+    };
+    // The first loads fill the host's own caches (COM, shell, GDI+'s system libraries).
+    for (int cycle = 0; cycle < 10; ++cycle) RightClickAndUnload(selection.Get());
+    ASSERT_EQ(GetModuleHandleW(L"KrShellExtEN.dll"), nullptr);
+    size_t before[ARRAYSIZE(measures)];
+    for (size_t i = 0; i < ARRAYSIZE(measures); ++i) before[i] = measures[i].Measure();
+    for (int cycle = 0; cycle < 300; ++cycle) RightClickAndUnload(selection.Get());
+    EXPECT_EQ(GetModuleHandleW(L"KrShellExtEN.dll"), nullptr);
+    for (size_t i = 0; i < ARRAYSIZE(measures); ++i) {
+        const size_t after = measures[i].Measure();
+        std::printf("%s: %zu before, %zu after 300 reloads\n", measures[i].Name, before[i], after);
+        EXPECT_LE(before[i] > after ? before[i] - after : after - before[i], measures[i].Slack) << measures[i].Name;
     }
     CoUninitialize();
 }

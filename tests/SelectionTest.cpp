@@ -10,7 +10,7 @@
 
 #include "shellkit/HDropDataObject.h"
 #include "dropmenu/CShlDropMenu.h"
-#include "fixtures/KernelCallCounter.h"
+#include "fixtures/FileSystemCalls.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
@@ -258,10 +258,10 @@ TEST(ReadSelection, TheShellsAttributesOnlyWhenGivenForEveryItem) {
         if (given) data->OfferAttributes(given);
         const HMENU popup = CreatePopupMenu();
         {
-            const KernelCallCounter queries(KernelCallCounter::AttributeQueries);
+            const FileSystemCalls calls;
             ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
             EXPECT_GT(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL | CMF_CANRENAME), 0);
-            EXPECT_EQ(queries.Calls(), given == paths.size() ? 0 : int(paths.size()));
+            EXPECT_EQ(calls.Count("GetFileAttributesW"), given == paths.size() ? 0u : unsigned(paths.size()));
         }
         const std::wstring shown = Texts(SnapshotMenu(popup));
         DestroyMenu(popup);

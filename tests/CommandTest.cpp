@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/HandedFiles.h"
-#include "fixtures/RegistrySandbox.h"
+#include "fixtures/KestrelUserTest.h"
+#include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
-#include "shellkit/StandinRecords.h"
-#include "fixtures/TempTree.h"
 #include "commands/CommandDispatch.h"
 #include "menu/ContextMenuState.h"
 #include "commands/RecentCommands.h"
@@ -32,23 +30,9 @@ bool IsTempFileIn(const std::wstring& file, const std::wstring& folder) {
     return Upper(file).starts_with(prefix) && file.find(L'\\', prefix.size()) == std::wstring::npos;
 }
 
-// A remembered command code; 0 when there is none.
-DWORD Recent(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
-class CommandTest : public ::testing::Test {
+class CommandTest : public KestrelUserTest {
 protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
-        InstallArchiver(StandinRecords::ArchiverFolder());
-    }
-    void TearDown() override { CoUninitialize(); }
-
-    static void InstallArchiver(const std::wstring& folderWithBackslash) {
-        RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation, folderWithBackslash);
-    }
-
     // The handler state that Initialize and the constructor leave for these paths.
     void Select(const std::vector<std::wstring>& paths) {
         State.Paths = InstallLocations::ForContextMenu();
@@ -60,14 +44,8 @@ protected:
         State.SelectionFolder = SelectionFolder(paths.front());
     }
 
-    std::set<std::wstring> RequestFiles() const { return Handed.Now(); }
 
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"},
-                             {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
-    TempTree Tree;
-    const std::wstring Requests = Tree.AddFolder(L"Requests"), Data = Tree.AddFolder(L"Data");
-    const HandedFiles Handed{Requests};
-    StandinRecords Records;
+    const std::wstring Data = Tree.AddFolder(L"Data");
     ContextMenuState State;
 };
 
@@ -226,13 +204,13 @@ TEST_F(CommandTest, ProgramThatCannotStartFailsButTheCommandIsRemembered) {
     for (const std::wstring& install : installs) {
         SCOPED_TRACE(install.size());
         InstallArchiver(install);
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-        const std::set<std::wstring> before = RequestFiles();
+        Remember(0, 0);
+        const std::set<std::wstring> before = Handed.Now();
         ShellRightClick click({zip});
         ASSERT_EQ(click.InitializeResult, S_OK);
         EXPECT_EQ(click.Invoke(L"Open with Kestrel..."), E_FAIL);
-        EXPECT_EQ(Recent(Reg::Cmd1), 21u);
-        EXPECT_EQ(RequestFiles().size(), before.size() + 1);  // the request stays behind for nobody
+        EXPECT_EQ(Remembered().first, 21u);
+        EXPECT_EQ(Handed.Now().size(), before.size() + 1);  // the request stays behind for nobody
     }
     EXPECT_TRUE(Records.WaitFor(1, 1000).empty());
 }
@@ -245,7 +223,7 @@ TEST_F(CommandTest, VerbsThatAreNoIdentifierOffsetsAreRefused) {
     for (const UINT_PTR verb : {reinterpret_cast<UINT_PTR>("open"), reinterpret_cast<UINT_PTR>(L"Verify"), UINT_PTR{used}})
         EXPECT_EQ(click.Invoke(verb), E_INVALIDARG) << verb;
     EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, Reg::ContextMenuKey));
-    EXPECT_TRUE(RequestFiles().empty());
+    EXPECT_TRUE(Handed.Now().empty());
 }
 
 // Which commands are remembered: sequences of choices from a given start.
@@ -263,14 +241,10 @@ TEST_F(CommandTest, RememberedCommandsFollowTheUpdateRule) {
     InstallArchiver(Tree.PathOf(L"NoArchiver") + L"\\");
     Select({Tree.AddFile(L"Data\\a.zip")});
     for (const auto& sequence : sequences) {
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-        if (sequence.Start != Slots{0, 0}) {
-            RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1, sequence.Start.first);
-            RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2, sequence.Start.second);
-        }
+        Remember(sequence.Start.first, sequence.Start.second);
         for (const auto& [chosen, after] : sequence.Steps) {
             InvokeContextCommand(State, chosen);
-            EXPECT_EQ(Slots(Recent(Reg::Cmd1), Recent(Reg::Cmd2)), after) << "after " << chosen;
+            EXPECT_EQ(Remembered(), after) << "after " << chosen;
         }
     }
     // Values that cannot be read as 32-bit numbers count as empty.

@@ -9,10 +9,8 @@
 #include <vector>
 
 #include "dropmenu/CShlDropMenu.h"
-#include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
-#include "shellkit/StandinRecords.h"
-#include "fixtures/TempTree.h"
+#include "fixtures/KestrelUserTest.h"
 #include "module/CKrShellExtModule.h"
 #include "support/RegistryValues.h"
 
@@ -36,21 +34,9 @@ std::wstring Render(const std::vector<MenuItemSnapshot>& items, int depth = 0) {
     return tree;
 }
 
-class DropMenuTest : public ::testing::Test {
+// The context menu's archiver is installed too; the drop menu must not use it.
+class DropMenuTest : public KestrelUserTest {
 protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // ShellExecuteW wants it, as on Explorer's thread
-        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
-        // The context menu's archiver, which the drop menu must not use.
-        RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
-                                     StandinRecords::ArchiverFolder());
-    }
-    void TearDown() override { CoUninitialize(); }
-
-    RegistrySandbox Registry{{HKEY_CURRENT_USER, L"Software\\Tamber Soft"},
-                             {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
-    TempTree Tree;
-    const std::wstring Requests = Tree.AddFolder(L"Requests");
     const std::wstring Target = Tree.AddFolder(L"Drop Target");
     const Pidl TargetId{ILCreateFromPathW(Target.c_str()), ILFree};
     const std::wstring Zip = Tree.AddFile(L"Data\\a.zip");
@@ -115,15 +101,14 @@ TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
     const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
     const std::wstring batch = program.substr(0, program.rfind(L'\\')) + L"\\Batch.exe";
     for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}}) {
-        StandinRecords records;
         ShellRightClick drop(DropMenu, TargetId.get(), {Zip, Kes});
         drop.Query();  // a second build must not shift the offsets
         ASSERT_EQ(drop.Query(), 3);
         EXPECT_EQ(drop.Invoke(offset), S_OK);
 
-        const std::vector<StandinRecord> started = records.WaitFor(1);
-        ASSERT_EQ(started.size(), 1u) << offset;
-        const StandinRecord& record = started.front();
+        const std::vector<StandinRecord> started = Records.WaitFor(offset + 1);
+        ASSERT_EQ(started.size(), offset + 1);
+        const StandinRecord& record = started.back();
         EXPECT_EQ(record.CommandLine, L"\"" + batch + L"\" -i \"" + record.InputFile + L"\"");
         EXPECT_EQ(record.InputFile.substr(0, Requests.size() + 4), Requests + L"\\KES");
         EXPECT_EQ(RequestText(record.InputBytes),
@@ -143,7 +128,7 @@ TEST_F(DropMenuTest, NoCommandNoStartButStillSuccess) {
         EXPECT_EQ(drop.Invoke(other), S_OK) << other;
     EXPECT_EQ(drop.Handler()->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
     // Every launch writes its request before it starts anything.
-    EXPECT_TRUE(Tree.Find(L"Requests", L"*").empty());
+    EXPECT_TRUE(Handed.Now().empty());
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "fixtures/DropletMenuTest.h"
+#include "fixtures/KestrelUserTest.h"
+#include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
-#include "shellkit/StandinRecords.h"
 
 namespace {
 
-using DropletsTest = DropletMenuTest;
+using DropletsTest = KestrelUserTest;
 
 // "name" per entry, "(no image)" added when it lacks its 14 x 14 image.
 std::wstring Describe(std::span<const MenuItemSnapshot> items) {
@@ -72,7 +72,6 @@ TEST_F(DropletsTest, SubmenuShowsTheDropletsWhoseFilesExistInCatalogueOrder) {
 // Numbers count every entry, so a missing droplet file moves no other droplet's code; a droplet
 // gone since the menu was built starts nothing.
 TEST_F(DropletsTest, ChoosingADropletStartsItWithTheSelectedPaths) {
-    StandinRecords Records;
     const std::wstring zipIt = Folders.AddProgram(L"Drops\\Zip It.exe");
     Folders.AddProgram(L"Drops\\Mail.exe");
     Folders.AddProgram(L"Drops\\Shared.exe");
@@ -85,7 +84,7 @@ TEST_F(DropletsTest, ChoosingADropletStartsItWithTheSelectedPaths) {
     for (const auto& c : std::initializer_list<std::pair<const wchar_t*, DWORD>>{{L"Zip It", 36}, {L"Mail", 38}, {L"Shared", 39}}) {
         SCOPED_TRACE(c.first);
         EXPECT_EQ(click.Invoke(c.first), S_OK);
-        EXPECT_EQ(RegistrySandbox::ReadDword(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, RegistryValues::Cmd1), c.second);
+        EXPECT_EQ(Remembered().first, c.second);
         const std::vector<StandinRecord> records = Records.WaitFor(++started);
         ASSERT_EQ(records.size(), started);
         EXPECT_EQ(records.back().Program, std::wstring(c.first) + L".exe");
@@ -122,8 +121,7 @@ TEST_F(DropletsTest, RememberedDropletsStandOnTheShellMenuWhenTheyExist) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Cmd1 << " " << c.Cmd2);
         Folders.Write(L"[DropSlots]\n1=%D\\a.exe\n2=%D\\b.exe\n", c.Shared);
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, RegistryValues::Cmd1, c.Cmd1);
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, RegistryValues::Cmd2, c.Cmd2);
+        Remember(c.Cmd1, c.Cmd2);
         ShellRightClick click({Folders.Tree().PathOf(c.Selection)});
         // The remembered entries stand between our separator and "Kestrel" on the shell's menu.
         const std::vector<MenuItemSnapshot> items = click.Snapshot();

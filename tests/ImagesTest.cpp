@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/DropletMenuTest.h"
+#include "fixtures/KestrelUserTest.h"
+#include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "shellkit/ProcessResources.h"
 #include "module/CKrShellExtModule.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-using ImagesTest = DropletMenuTest;
+using ImagesTest = KestrelUserTest;
 
 CKrShellExtModule& CKrShellModule() { return CKrShellExtModule::Instance(); }
 
@@ -58,7 +59,7 @@ TEST_F(ImagesTest, RememberedEntriesCarryTheirImagesOnTheShellMenu) {
                  {16, zip, IDB_PRODUCT},       {1, zip, IDB_PRODUCT}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Code);
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, RegistryValues::Cmd1, c.Code);
+        Remember(c.Code);
         ShellRightClick click({c.Selected});
         const std::vector<MenuItemSnapshot> menu = click.Snapshot();
         ASSERT_EQ(menu.size(), 3u);  // separator, the remembered entry, "Kestrel"

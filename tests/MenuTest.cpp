@@ -3,15 +3,18 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "fixtures/FileSystemCalls.h"
 #include "fixtures/RegistrySandbox.h"
+#include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"
 #include "commands/CommandTable.h"
@@ -37,12 +40,15 @@ CommandCode CodeAt(const ShellRightClick& click, UINT offset) {
     return 0;
 }
 
-// The codes in identifier order.
-std::vector<CommandCode> Codes(const ShellRightClick& click) {
-    std::vector<CommandCode> codes;
-    for (UINT offset = 0; offset < static_cast<UINT>(click.QueryResult); ++offset)
-        codes.push_back(CodeAt(click, offset));
-    return codes;
+// Our items' identifiers as sorted offsets: a menu that took n identifiers has 0 to n-1, each once.
+std::vector<UINT> Offsets(const std::vector<MenuItemSnapshot>& items) {
+    std::vector<UINT> offsets;
+    for (const MenuItemSnapshot& item : items) {
+        if (item.Id >= FirstId) offsets.push_back(item.Id - FirstId);
+        for (const UINT offset : Offsets(item.Submenu)) offsets.push_back(offset);
+    }
+    std::sort(offsets.begin(), offsets.end());
+    return offsets;
 }
 
 // What the user sees, one line per item ("Text =code [image]"), submenus indented; the shell's
@@ -61,16 +67,6 @@ std::wstring Render(const ShellRightClick& click, const std::vector<MenuItemSnap
     return tree;
 }
 std::wstring Render(const ShellRightClick& click) { return Render(click, click.Snapshot()); }
-
-// Whether the writable-folder probe left a file ("111*.tmp") behind.
-bool ProbeLeftIn(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\111*.tmp").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return search != INVALID_HANDLE_VALUE;
-}
-
-DWORD Remembered(const wchar_t* name) { return RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, name); }
 
 const std::wstring UntouchedShellMenu = L"Open\nProperties\n";
 
@@ -102,13 +98,6 @@ std::wstring NotOneArchive(const std::wstring& name, const std::wstring& tools =
     return L"  Create " + name + L".zip =17 [213]\n  Create " + name + L".kesx =18 [207]\n" + Wizards + tools;
 }
 
-const std::vector<CommandCode> SingleZipIds = {35, 21, 1, 2, 3, 4, 5, 26, 6, 7,  8,
-                                               11, 12, 13, 29, 14, 15, 16, 35, 31, 34};
-const std::vector<CommandCode> FolderIds = {35, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34};
-const std::vector<CommandCode> FileIds = {35, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 14, 15, 35, 31, 34};
-const std::vector<CommandCode> ArchivesIds = {35, 1,  2,  3,  4,  5,  17, 18, 22, 23, 24,
-                                              25, 32, 20, 26, 6,  27, 15, 35, 31, 34};
-
 class ContextMenuTest : public ::testing::Test {
 protected:
     RegistrySandbox Registry{{HKEY_CURRENT_USER, Reg::ContextMenuKey}};
@@ -126,76 +115,59 @@ TEST_F(ContextMenuTest, MenuForEachKindOfSelection) {
     const struct {
         const char* Name;
         std::vector<std::wstring> Items;
-        CommandCode Cmd1, Cmd2;
         std::wstring Tree;
-        std::vector<CommandCode> Ids;
+        CommandCode Cmd1 = 0, Cmd2 = 0;
     } cases[] = {
-        {"one zip", {zip}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
-        {"one folder", {docs}, 0, 0, OnShellMenu(L"", NotOneArchive(L"Docs")), FolderIds},
-        {"one folder in a folder that cannot be written", {Tree.UnwritableFolder() + L"\\Docs"}, 0, 0,
-         OnShellMenu(L"", Wizards + Schedule + Autobox), {35, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34}},
-        {"one file", {Tree.AddFile(L"report.doc")}, 0, 0,
-         OnShellMenu(L"", NotOneArchive(L"report", Schedule + Digest + Autobox)), FileIds},
-        {"one folder with a dot", {Tree.AddFolder(L"my.photos")}, 0, 0, OnShellMenu(L"", NotOneArchive(L"my.photos")),
-         FolderIds},
-        {"a long name beyond ASCII: only the last extension goes", {Tree.AddFile(name + L".doc")}, 0, 0,
-         OnShellMenu(L"", NotOneArchive(name, Schedule + Digest + Autobox)), FileIds},
-        {"no extension in a folder with a dot", {Tree.AddFile(L"my.dir\\plain")}, 0, 0,
-         OnShellMenu(L"", NotOneArchive(L"plain", Schedule + Digest + Autobox)), FileIds},
-        {"two zips", {pack[0], pack[1]}, 0, 0,
-         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack", Convert + Schedule + Autobox)), ArchivesIds},
-        {"a zip and a folder", {zip, Tree.AddFolder(L"Data\\Sub")}, 0, 0,
-         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Data", Convert + Schedule + Autobox)), ArchivesIds},
-        {"one RAR", {Tree.AddFile(L"x.rar")}, 0, 0, OnShellMenu(L"", OneArchive + Convert + Digest + Autobox),
-         {35, 21, 1, 2, 3, 4, 5, 26, 6, 14, 15, 35, 31, 34}},
-        {"one gzip", {Tree.AddFile(L"x.gz")}, 0, 0, OnShellMenu(L"", OneArchive + Digest + Autobox),
-         {35, 21, 1, 2, 3, 4, 5, 26, 14, 15, 35, 31, 34}},
-        {"one KES", {Tree.AddFile(L"old.KES")}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
-        {"one KESX", {Tree.AddFile(L"new.kesx")}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
-        {"one tgz", {Tree.AddFile(L"x.tgz")}, 0, 0, OnShellMenu(L"", SingleTgz),
-         {35, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 35, 31, 34}},
-        {"a gzip and a 7z", {Tree.AddFile(L"Pack\\x.gz"), Tree.AddFile(L"Pack\\y.7z")}, 0, 0,
-         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack")),
-         {35, 1, 2, 3, 4, 5, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34}},
-        {"first item in a folder that is gone", {Tree.PathOf(L"gone\\a.zip"), zip}, 0, 0,
+        {"one zip", {zip}, OnShellMenu(L"", SingleZip)},
+        {"one folder", {docs}, OnShellMenu(L"", NotOneArchive(L"Docs"))},
+        {"one folder in a folder that cannot be written", {Tree.UnwritableFolder() + L"\\Docs"},
+         OnShellMenu(L"", Wizards + Schedule + Autobox)},
+        {"one file", {Tree.AddFile(L"report.doc")}, OnShellMenu(L"", NotOneArchive(L"report", Schedule + Digest + Autobox))},
+        {"one folder with a dot", {Tree.AddFolder(L"my.photos")}, OnShellMenu(L"", NotOneArchive(L"my.photos"))},
+        {"a long name beyond ASCII: only the last extension goes", {Tree.AddFile(name + L".doc")},
+         OnShellMenu(L"", NotOneArchive(name, Schedule + Digest + Autobox))},
+        {"no extension in a folder with a dot", {Tree.AddFile(L"my.dir\\plain")},
+         OnShellMenu(L"", NotOneArchive(L"plain", Schedule + Digest + Autobox))},
+        {"two zips", {pack[0], pack[1]}, OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack", Convert + Schedule + Autobox))},
+        {"a zip and a folder", {zip, Tree.AddFolder(L"Data\\Sub")},
+         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Data", Convert + Schedule + Autobox))},
+        {"one RAR", {Tree.AddFile(L"x.rar")}, OnShellMenu(L"", OneArchive + Convert + Digest + Autobox)},
+        {"one gzip", {Tree.AddFile(L"x.gz")}, OnShellMenu(L"", OneArchive + Digest + Autobox)},
+        {"one KES", {Tree.AddFile(L"old.KES")}, OnShellMenu(L"", SingleZip)},
+        {"one KESX", {Tree.AddFile(L"new.kesx")}, OnShellMenu(L"", SingleZip)},
+        {"one tgz", {Tree.AddFile(L"x.tgz")}, OnShellMenu(L"", SingleTgz)},
+        {"a gzip and a 7z", {Tree.AddFile(L"Pack\\x.gz"), Tree.AddFile(L"Pack\\y.7z")},
+         OnShellMenu(L"", ExtractEntries + NotOneArchive(L"Pack"))},
+        {"first item in a folder that is gone", {Tree.PathOf(L"gone\\a.zip"), zip},
          OnShellMenu(L"", ExtractEntries.substr(ExtractEntries.find(L"  Extract All to D")) + Wizards + Convert +
-                              Schedule + Autobox),
-         {35, 2, 3, 4, 5, 22, 23, 24, 25, 32, 20, 26, 6, 27, 15, 35, 31, 34}},
-        {"several items directly on a drive root", {drive + L"\\kr-menu-test-a", drive + L"\\kr-menu-test-b"}, 0, 0,
-         OnShellMenu(L"", NotOneArchive(drive)), FolderIds},
-        {"one zip on a drive root, where the probe runs", {rootZip}, 0, 0, OnShellMenu(L"", SingleZip), SingleZipIds},
-        {"nothing selected", {}, 0, 0, UntouchedShellMenu, {}},
-        {"remembered verify does not fit a folder", {docs}, 7, 0, OnShellMenu(L"", NotOneArchive(L"Docs")), FolderIds},
-        {"remembered open fits one zip", {zip}, 21, 0, OnShellMenu(L"Open with Kestrel... =21 [205]\n", SingleZip),
-         {35, 21, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 16, 35, 31, 34}},
-        {"convert remembered twice", {zip}, 6, 6, OnShellMenu(L"Convert... =6 [205]\nConvert... =6 [205]\n", SingleZip),
-         {35, 6, 6, 21, 1, 2, 3, 4, 5, 26, 6, 7, 8, 11, 12, 13, 29, 14, 15, 16, 35, 31, 34}},
-        {"remembered extract here and create, which probe the same folder", {pack[0], pack[1]}, 1, 17,
+                              Schedule + Autobox)},
+        {"several items directly on a drive root", {drive + L"\\kr-menu-test-a", drive + L"\\kr-menu-test-b"},
+         OnShellMenu(L"", NotOneArchive(drive))},
+        {"one zip on a drive root, where the probe runs", {rootZip}, OnShellMenu(L"", SingleZip)},
+        {"nothing selected", {}, UntouchedShellMenu},
+        {"remembered verify does not fit a folder", {docs}, OnShellMenu(L"", NotOneArchive(L"Docs")), 7},
+        {"remembered open fits one zip", {zip}, OnShellMenu(L"Open with Kestrel... =21 [205]\n", SingleZip), 21},
+        {"convert remembered twice", {zip}, OnShellMenu(L"Convert... =6 [205]\nConvert... =6 [205]\n", SingleZip), 6, 6},
+        {"remembered extract here and create, which probe the same folder", {pack[0], pack[1]},
          OnShellMenu(L"Extract All Here =1 [205]\nCreate Pack.zip =17 [213]\n",
-                     ExtractEntries + NotOneArchive(L"Pack", Convert + Schedule + Autobox)),
-         {35, 1, 17, 1, 2, 3, 4, 5, 17, 18, 22, 23, 24, 25, 32, 20, 26, 6, 27, 15, 35, 31, 34}},
-        {"remembered droplet without catalogue, then create", {docs}, 40, 17,
-         OnShellMenu(L"Create Docs.zip =17 [213]\n", NotOneArchive(L"Docs")),
-         {35, 17, 17, 18, 22, 23, 24, 25, 32, 20, 26, 27, 15, 35, 31, 34}},
+                     ExtractEntries + NotOneArchive(L"Pack", Convert + Schedule + Autobox)), 1, 17},
+        {"remembered droplet without catalogue, then create", {docs},
+         OnShellMenu(L"Create Docs.zip =17 [213]\n", NotOneArchive(L"Docs")), 40, 17},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-        for (const auto& [value, code] : {std::pair{Reg::Cmd1, c.Cmd1}, std::pair{Reg::Cmd2, c.Cmd2}})
-            if (code) RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, value, code);
+        Remember(c.Cmd1, c.Cmd2);
         ShellRightClick click(c.Items);
-        {
-            // One build probes the first item's folder once, however many entries depend on it.
-            const FileSystemCalls calls;
-            EXPECT_EQ(click.Query(), static_cast<HRESULT>(c.Ids.size()));
-            EXPECT_EQ(calls.Count("GetTempFileNameW"), c.Items.empty() ? 0u : 1u);
-        }
+        const FileSystemCalls calls;
+        std::vector<UINT> offsets(std::max<HRESULT>(click.Query(), 0));
+        // One build probes the first item's folder once, however many entries depend on it.
+        EXPECT_EQ(calls.Count("GetTempFileNameW"), c.Items.empty() ? 0u : 1u);
+        std::iota(offsets.begin(), offsets.end(), 0u);
+        EXPECT_EQ(Offsets(click.Snapshot()), offsets);
         EXPECT_EQ(Render(click), c.Tree);
-        EXPECT_EQ(Codes(click), c.Ids);
         // Remembered codes are only read, and the writable-folder probe cleans up after itself.
-        EXPECT_EQ(Remembered(Reg::Cmd1), c.Cmd1);
-        EXPECT_EQ(Remembered(Reg::Cmd2), c.Cmd2);
-        for (const std::wstring& item : c.Items) EXPECT_FALSE(ProbeLeftIn(item.substr(0, item.rfind(L'\\'))));
+        EXPECT_EQ(Remembered(), std::make_pair(DWORD{c.Cmd1}, DWORD{c.Cmd2}));
+        for (const std::wstring& item : c.Items) EXPECT_TRUE(FindNames(item.substr(0, item.rfind(L'\\')), L"111*.tmp").empty());
     }
 }
 

@@ -46,8 +46,6 @@ protected:
     }
 };
 
-TEST_F(Exports, UnloadableRightAfterLoad) { EXPECT_EQ(CanUnloadNow(), S_OK); }
-
 TEST_F(Exports, HeldClassObjectsAndHandlersKeepTheLibraryLoaded) {
     for (const ServedClass& served : ServedClasses) {
         SCOPED_TRACE(served.Name);
@@ -230,8 +228,6 @@ void RightClickAndUnload(IDataObject* selection) {
 TEST(ComActivation, ReloadingLeavesNothingBehind) {
     RegisteredLibrary registered;
     ASSERT_EQ(registered.ExitCode, 0u);
-    RegistrySandbox product({{HKEY_CURRENT_USER, RegistryValues::ProductKey}});
-    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, 1);
     DropletCatalogueFolders droplets;
     droplets.AddProgram(L"Drops\\Zip It.exe");
     droplets.Write(L"[DropSlots]\nA=%D\\Zip It.exe\n", nullptr);

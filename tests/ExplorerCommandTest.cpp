@@ -9,14 +9,15 @@
 #include <wrl/client.h>
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "fixtures/DropletMenuTest.h"
 #include "fixtures/FileSystemCalls.h"
-#include "fixtures/HandedFiles.h"
-#include "fixtures/RegisteredLibrary.h"
+#include "fixtures/KestrelUserTest.h"
+#include "fixtures/LoadedLibrary.h"
+#include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/ThreadLanguage.h"
 #include "commands/CommandCode.h"
@@ -24,7 +25,6 @@
 #include "module/Guids.h"
 #include "resources/resource.h"
 #include "shellkit/CommandTree.h"
-#include "shellkit/StandinRecords.h"
 #include "support/InstallLocations.h"
 
 namespace {
@@ -127,34 +127,9 @@ std::wstring ModernTree(const std::vector<std::wstring>& paths) {
     return tree ? Render(*tree) : std::wstring();
 }
 
-void Remember(CommandCode cmd1, CommandCode cmd2) {
-    RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey);
-    for (const auto& [value, code] : {std::pair{Reg::Cmd1, cmd1}, std::pair{Reg::Cmd2, cmd2}})
-        if (code) RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, value, code);
-}
-
-std::pair<DWORD, DWORD> Remembered() {
-    return {RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1),
-            RegistrySandbox::ReadDword(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2)};
-}
-
 const std::wstring MyComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
-class ExplorerCommandTest : public DropletMenuTest {
-protected:
-    void SetUp() override {
-        DropletMenuTest::SetUp();
-        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
-        RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation,
-                                     StandinRecords::ArchiverFolder());
-    }
-
-    RegistrySandbox Machine{{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Tamber Soft"}};
-    TempTree Tree;
-    const std::wstring Requests = Tree.AddFolder(L"Requests");
-    const HandedFiles Handed{Requests};
-    StandinRecords Records;
-};
+using ExplorerCommandTest = KestrelUserTest;
 
 TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
     const std::wstring zip = Tree.AddFile(L"Data\\a.zip"), docs = Tree.AddFolder(L"Docs");
@@ -370,7 +345,8 @@ TEST(CommandIcons, EveryPictureHasEachSizeIn32Bits) {
 }
 
 // The manifest beside the library is well-formed and declares what the library serves.
-TEST(PackageManifest, DeclaresTheClassAndFileTheLibraryServes) {
+using PackageManifest = LoadedLibrary;
+TEST_F(PackageManifest, DeclaresTheClassAndFileTheLibraryServes) {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     const std::wstring library = LibraryPath();
     const std::wstring manifest = library.substr(0, library.rfind(L'\\') + 1) + L"AppxManifest.xml";
@@ -382,66 +358,55 @@ TEST(PackageManifest, DeclaresTheClassAndFileTheLibraryServes) {
     ASSERT_EQ(CoCreateInstance(documentClass, nullptr, CLSCTX_INPROC_SERVER, documentInterface,
                                reinterpret_cast<void**>(document.GetAddressOf())),
               S_OK);
+    // Strings handed to MSXML, freed when the test ends.
+    std::vector<std::unique_ptr<OLECHAR, decltype(&SysFreeString)>> strings;
+    const auto bstr = [&strings](const std::wstring& text) {
+        return strings.emplace_back(SysAllocString(text.c_str()), SysFreeString).get();
+    };
+    const auto variant = [](BSTR text) {
+        VARIANT value{};
+        value.vt = VT_BSTR;
+        value.bstrVal = text;
+        return value;
+    };
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    VARIANT file{};
-    file.vt = VT_BSTR;
-    file.bstrVal = SysAllocString(manifest.c_str());
-    EXPECT_EQ(document->load(file, &loaded), S_OK);
-    VariantClear(&file);
+    EXPECT_EQ(document->load(variant(bstr(manifest)), &loaded), S_OK);
     ASSERT_EQ(loaded, VARIANT_TRUE) << "not well-formed: " << ::testing::PrintToString(manifest);
-
-    VARIANT namespaces{};
-    namespaces.vt = VT_BSTR;
-    namespaces.bstrVal = SysAllocString(
-        L"xmlns:m='http://schemas.microsoft.com/appx/manifest/foundation/windows10' "
-        L"xmlns:com='http://schemas.microsoft.com/appx/manifest/com/windows10' "
-        L"xmlns:desktop4='http://schemas.microsoft.com/appx/manifest/desktop/windows10/4' "
-        L"xmlns:desktop5='http://schemas.microsoft.com/appx/manifest/desktop/windows10/5'");
-    BSTR selectionNamespaces = SysAllocString(L"SelectionNamespaces");
-    EXPECT_EQ(document->setProperty(selectionNamespaces, namespaces), S_OK);
-    SysFreeString(selectionNamespaces);
-    VariantClear(&namespaces);
-    const auto texts = [&](const wchar_t* path) {
+    EXPECT_EQ(document->setProperty(bstr(L"SelectionNamespaces"),
+                                    variant(bstr(L"xmlns:m='http://schemas.microsoft.com/appx/manifest/foundation/windows10' "
+                                                 L"xmlns:com='http://schemas.microsoft.com/appx/manifest/com/windows10' "
+                                                 L"xmlns:desktop4='http://schemas.microsoft.com/appx/manifest/desktop/windows10/4' "
+                                                 L"xmlns:desktop5='http://schemas.microsoft.com/appx/manifest/desktop/windows10/5'"))),
+              S_OK);
+    const auto texts = [&](const std::wstring& path) {
         std::vector<std::wstring> found;
         ComPtr<IXMLDOMNodeList> nodes;
-        BSTR query = SysAllocString(path);
-        if (document->selectNodes(query, &nodes) == S_OK)
+        if (document->selectNodes(bstr(path), &nodes) == S_OK)
             for (ComPtr<IXMLDOMNode> node; nodes->nextNode(&node) == S_OK && node; node.Reset()) {
                 BSTR text = nullptr;
                 node->get_text(&text);
                 found.emplace_back(text ? text : L"");
                 SysFreeString(text);
             }
-        SysFreeString(query);
         return found;
     };
 
-    wchar_t clsid[40] = {};
-    StringFromGUID2(KrGuids::ExplorerCommand, clsid, 40);
-    const std::wstring id = std::wstring(clsid).substr(1, 36);  // the manifest writes it without braces
+    const std::wstring id = Braced(KrGuids::ExplorerCommand).substr(1, 36);  // the manifest writes it without braces
     const std::wstring extensions = L"/m:Package/m:Applications/m:Application/m:Extensions/";
-    EXPECT_EQ(texts((extensions + L"com:Extension/com:ComServer/com:SurrogateServer/com:Class/@Id").c_str()),
-              std::vector<std::wstring>{id});
-    EXPECT_EQ(texts((extensions + L"com:Extension/com:ComServer/com:SurrogateServer/com:Class/@Path").c_str()),
-              std::vector<std::wstring>{library.substr(library.rfind(L'\\') + 1)});
+    const std::wstring server = extensions + L"com:Extension/com:ComServer/com:SurrogateServer/com:Class/@";
+    EXPECT_EQ(texts(server + L"Id"), std::vector<std::wstring>{id});
+    EXPECT_EQ(texts(server + L"Path"), std::vector<std::wstring>{library.substr(library.rfind(L'\\') + 1)});
     const std::wstring menus = extensions + L"desktop4:Extension/desktop4:FileExplorerContextMenus/desktop5:ItemType";
-    EXPECT_EQ(texts((menus + L"/@Type").c_str()), (std::vector<std::wstring>{L"*", L"Directory"}));
-    EXPECT_EQ(texts((menus + L"/desktop5:Verb/@Clsid").c_str()), (std::vector<std::wstring>{id, id}));
+    EXPECT_EQ(texts(menus + L"/@Type"), (std::vector<std::wstring>{L"*", L"Directory"}));
+    EXPECT_EQ(texts(menus + L"/desktop5:Verb/@Clsid"), (std::vector<std::wstring>{id, id}));
 
     // The built library serves that class, and registering it writes nothing for it.
-    HMODULE module = LoadLibraryW(library.c_str());
-    ASSERT_NE(module, nullptr);
-    const auto getClassObject = reinterpret_cast<decltype(&DllGetClassObject)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     CLSID declared{};
     ASSERT_EQ(CLSIDFromString((L"{" + id + L"}").c_str(), &declared), S_OK);
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(getClassObject(declared, IID_PPV_ARGS(&factory)), S_OK);
+    ASSERT_EQ(GetClassObject(declared, IID_PPV_ARGS(&factory)), S_OK);
     ComPtr<IExplorerCommand> root;
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&root)), S_OK);
-    root.Reset();
-    factory.Reset();
-    FreeLibrary(module);
     {
         RegisteredLibrary registered;
         ASSERT_EQ(registered.ExitCode, 0u);

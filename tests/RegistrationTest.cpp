@@ -18,12 +18,6 @@
 
 namespace {
 
-std::wstring Braced(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, ARRAYSIZE(text));
-    return text;
-}
-
 std::wstring Lower(std::wstring text) {
     CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;

@@ -9,7 +9,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 CCACHE := $(shell command -v ccache 2>/dev/null)
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all setup configure build test demo bench clean
+.PHONY: all setup configure build test demo bench stress clean
 
 all: build
 
@@ -28,6 +28,10 @@ build: configure
 
 test: build
 	scripts/with-wine.sh ctest --test-dir $(BUILD) --output-on-failure
+
+# Seeded hostile sequences and environments at full size; SEED=n repeats another run.
+stress: build
+	scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/stress.exe --sequences 10000 --environments 1000 --seed $(or $(SEED),1)
 
 demo: build
 	scripts/with-wine.sh scripts/demo.sh $(BUILD)

@@ -13,6 +13,7 @@
 #include "fixtures/TempTree.h"
 #include "module/Guids.h"
 #include "shellkit/HDropDataObject.h"
+#include "shellkit/ProcessResources.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;
@@ -187,28 +188,8 @@ size_t FreeTlsSlots() {
     return taken.size();
 }
 
-// Wine has no GetProcessHandleCount: every handle value that names something is counted.
-size_t OpenHandles() {
-    size_t count = 0;
-    DWORD flags = 0;
-    for (uintptr_t value = 4; value < 0x40000; value += 4)
-        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
-    return count;
-}
-
-size_t HeapBytesInUse() {
-    HANDLE heaps[256];
-    const DWORD count = GetProcessHeaps(ARRAYSIZE(heaps), heaps);
-    size_t bytes = 0;
-    for (DWORD i = 0; i < count && i < ARRAYSIZE(heaps); ++i) {
-        if (!HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return bytes;
-}
+size_t OpenHandles() { return ProcessResources::Now().Handles; }
+size_t HeapBytesInUse() { return ProcessResources::Now().HeapBytes; }
 
 // A right-click (menu bitmaps, GDI+, the droplet's icon), then the idle unload.
 void RightClickAndUnload(IDataObject* selection) {

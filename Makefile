@@ -9,7 +9,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 CCACHE := $(shell command -v ccache 2>/dev/null)
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all setup configure build test demo stress clean
+.PHONY: all setup configure build test demo bench stress clean
 
 all: build
 
@@ -35,6 +35,11 @@ stress: build
 
 demo: build
 	scripts/with-wine.sh scripts/demo.sh $(BUILD)
+
+# Speed of the registered handlers against floors measured in the same run; BENCH_ARGS=--huge
+# adds 100,000 items, --dll FILE measures another build of the library.
+bench: build
+	scripts/with-wine.sh scripts/bench.sh $(BUILD) $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)

@@ -18,6 +18,11 @@ SelectionItem ClassifyPath(const wchar_t* path) {
     return Classified(text, GetFileAttributesW(text), false);
 }
 
+SelectionItem ClassifyPath(std::wstring path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return Classified(std::move(path), attributes, false);
+}
+
 SelectionItem ClassifyPath(std::wstring path, DWORD shellAttributes) {
     return Classified(std::move(path), shellAttributes, true);
 }

@@ -7,6 +7,7 @@
 
 // Attributes first (folders and unreadable paths are not archives), then the last extension.
 SelectionItem ClassifyPath(const wchar_t* path);
+SelectionItem ClassifyPath(std::wstring path);
 // The same with attributes the shell already gave for the path: no query of its own.
 SelectionItem ClassifyPath(std::wstring path, DWORD shellAttributes);
 

@@ -33,7 +33,7 @@ SelectionList ClassifyPaths(std::vector<std::wstring> paths, std::span<const DWO
     items.reserve(paths.size());
     for (size_t i = 0; i < paths.size(); ++i) {
         if (paths[i].empty()) continue;
-        items.push_back(given ? ClassifyPath(std::move(paths[i]), shellAttributes[i]) : ClassifyPath(paths[i].c_str()));
+        items.push_back(given ? ClassifyPath(std::move(paths[i]), shellAttributes[i]) : ClassifyPath(std::move(paths[i])));
     }
     return items;
 }

@@ -45,13 +45,16 @@ std::optional<std::wstring> ReadText(const std::wstring& path) {
     const size_t expected = GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0
                                 ? static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, LONGLONG{1} << 40))
                                 : 0;
+    // Room for the size the file has now; only a file that grows meanwhile makes it grow (a
+    // catalogue of a few hundred bytes is read at every right-click: no megabyte for it).
     std::wstring units;
     units.resize(expected / 2 + 1);
     size_t bytes = 0;
     for (;;) {
-        if (units.size() * 2 - bytes < ReadSize) units.resize(units.size() + units.size() / 2 + ReadSize / 2);
+        if (units.size() * 2 - bytes < 2) units.resize(units.size() + units.size() / 2 + 1);
+        const auto room = static_cast<DWORD>(std::min(units.size() * 2 - bytes, ReadSize));
         DWORD count = 0;
-        if (!ReadFile(file.Get(), reinterpret_cast<char*>(units.data()) + bytes, ReadSize, &count, nullptr) || count == 0)
+        if (!ReadFile(file.Get(), reinterpret_cast<char*>(units.data()) + bytes, room, &count, nullptr) || count == 0)
             break;
         bytes += count;
     }

@@ -1,8 +1,9 @@
-// The library's entry point and its four exports; the work is done by the module object.
+// The library's entry point and its exports; the work is done by the module object.
 #include <windows.h>
 #include <objbase.h>
 
 #include "module/CKrShellExtModule.h"
+#include "support/UiLanguage.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     SetModuleInstance(instance);
@@ -19,3 +20,7 @@ STDAPI DllCanUnloadNow() { return CKrShellExtModule::Instance().DllCanUnloadNow(
 STDAPI DllRegisterServer() { return CKrShellExtModule::Instance().DllRegisterServer(); }
 
 STDAPI DllUnregisterServer() { return CKrShellExtModule::Instance().DllUnregisterServer(); }
+
+// For krhost --lang: another language's texts without changing the user's settings (Wine 8
+// ignores the thread's preferred UI languages that Windows would go by).
+extern "C" void WINAPI KrSetUiLanguage(LANGID language) { SetUiLanguageForTesting(language); }

@@ -48,6 +48,8 @@ wdemo=$(win "$demo")
 
 cd "$samples"
 krhost menu "$wsamples\\a.zip" --screenshot "$wdemo\\menu-a.zip.png"
+# As a Japanese user sees it.
+krhost menu "$wsamples\\a.zip" --lang ja --screenshot "$wdemo\\menu-a.zip-ja.png"
 # The same selection in Windows 11's first-level menu: the same entries from the same tables.
 krhost commands "$wsamples\\a.zip" --screenshot "$wdemo\\commands-a.zip.png"
 krhost menu "$wsamples\\report.doc"

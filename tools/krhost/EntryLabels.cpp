@@ -1,11 +1,12 @@
 #include "EntryLabels.h"
 
 #include "commands/CommandTable.h"
+#include "support/UiResource.h"
 
 namespace {
 std::wstring LoadText(HMODULE library, UINT id) {
     wchar_t text[1024] = {};
-    LoadStringW(library, id, text, ARRAYSIZE(text));
+    LoadUiString(library, id, text, ARRAYSIZE(text));
     return text;
 }
 }  // namespace

@@ -4,6 +4,7 @@
 //   krhost commands PATH... [--invoke "TEXT"] [--screenshot FILE.png]   (Windows 11's menu)
 //   krhost drop TARGET PATH... [--invoke "TEXT"]
 //   krhost props PATH
+//   --lang de|en|fr|ja|zh-CN: the texts of that display language
 #include <windows.h>
 #include <shlobj.h>
 
@@ -22,6 +23,8 @@
 #include "ShellSession.h"
 #include "shellkit/MenuSnapshot.h"
 #include "shellkit/StandinRecords.h"
+#include "module/Guids.h"
+#include "support/UiLanguage.h"
 
 namespace {
 
@@ -36,7 +39,27 @@ struct Options {
     std::vector<std::wstring> Paths;
     std::wstring Invoke;
     std::wstring Screenshot;
+    std::wstring Language;
 };
+
+struct DisplayLanguage {
+    const wchar_t* Option;
+    const wchar_t* Name;
+    LANGID Id;
+};
+constexpr DisplayLanguage Languages[] = {
+    {L"de", L"de-DE", MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)},
+    {L"en", L"en-US", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)},
+    {L"fr", L"fr-FR", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)},
+    {L"ja", L"ja-JP", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)},
+    {L"zh-CN", L"zh-CN", MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)},
+};
+
+const DisplayLanguage* FindLanguage(const std::wstring& option) {
+    for (const DisplayLanguage& language : Languages)
+        if (option == language.Option) return &language;
+    return nullptr;
+}
 
 int Fail(const std::wstring& message) {
     Console::Err(L"krhost: " + message + L"\n");
@@ -64,24 +87,29 @@ std::wstring FolderOf(const std::wstring& path) {
 bool ParseArguments(int argc, wchar_t** argv, Options& options, std::wstring& error) {
     if (argc < 3) {
         error = L"usage: krhost menu PATH... [--invoke TEXT] [--screenshot FILE.png] | commands PATH... [--invoke TEXT] "
-                L"[--screenshot FILE.png] | drop TARGET PATH... [--invoke TEXT] | props PATH";
+                L"[--screenshot FILE.png] | drop TARGET PATH... [--invoke TEXT] | props PATH; any with [--lang de|en|fr|ja|zh-CN]";
         return false;
     }
     options.Mode = argv[1];
     for (int i = 2; i < argc; ++i) {
         std::wstring argument = argv[i];
-        if (argument == L"--invoke" || argument == L"--screenshot") {
+        if (argument == L"--invoke" || argument == L"--screenshot" || argument == L"--lang") {
             if (i + 1 >= argc) {
                 error = argument + L" needs a value";
                 return false;
             }
-            (argument == L"--invoke" ? options.Invoke : options.Screenshot) = argv[++i];
+            (argument == L"--invoke" ? options.Invoke : argument == L"--lang" ? options.Language : options.Screenshot) =
+                argv[++i];
         } else {
             options.Paths.push_back(FullPath(argument));
         }
     }
     if (options.Mode != L"menu" && options.Mode != L"commands" && options.Mode != L"drop" && options.Mode != L"props") {
         error = L"unknown mode '" + options.Mode + L"' (menu, commands, drop or props)";
+        return false;
+    }
+    if (!options.Language.empty() && !FindLanguage(options.Language)) {
+        error = L"unknown language '" + options.Language + L"' (de, en, fr, ja or zh-CN)";
         return false;
     }
     const size_t needed = options.Mode == L"drop" ? 2 : 1;
@@ -132,14 +160,32 @@ const MenuItemSnapshot* FindByText(const std::vector<MenuItemSnapshot>& items, c
     return nullptr;
 }
 
-HMODULE LibraryOf(const CLSID& clsid) {
+std::wstring LibraryPathOf(const CLSID& clsid) {
     wchar_t key[128] = L"CLSID\\";
     StringFromGUID2(clsid, key + 6, 64);
     wcscat(key, L"\\InprocServer32");
     wchar_t path[MAX_PATH] = {};
     DWORD size = sizeof(path);
     RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, path, &size);
-    return GetModuleHandleW(path);
+    return path;
+}
+
+HMODULE LibraryOf(const CLSID& clsid) { return GetModuleHandleW(LibraryPathOf(clsid).c_str()); }
+
+// As for a user whose first display language it is: Windows goes by the thread's list, Wine 8
+// ignores it, so the registered library (kept loaded for the run) and our labels are told directly.
+void UseLanguage(const DisplayLanguage& language) {
+    wchar_t list[8] = {};
+    wcscpy(list, language.Name);
+    ULONG count = 0;
+    SetThreadPreferredUILanguages(MUI_LANGUAGE_NAME, list, &count);
+    SetUiLanguageForTesting(language.Id);
+    const HMODULE library = LoadLibraryW(LibraryPathOf(KrGuids::ShlContextMenu).c_str());
+    using SetLanguage = void(WINAPI*)(LANGID);
+    if (const auto set = library ? reinterpret_cast<SetLanguage>(
+                                       reinterpret_cast<void*>(GetProcAddress(library, "KrSetUiLanguage")))
+                                 : nullptr)
+        set(language.Id);
 }
 
 int RunMenu(const Options& options, bool drop) {
@@ -222,6 +268,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring error;
     if (!ParseArguments(argc, argv, options, error)) return Fail(error);
     if (FAILED(OleInitialize(nullptr))) return Fail(L"cannot initialise COM");
+    if (!options.Language.empty()) UseLanguage(*FindLanguage(options.Language));
     int status = options.Mode == L"props"      ? PropertyReport::Run(options.Paths[0], options.Screenshot)
                  : options.Mode == L"commands" ? CommandReport::Run(options.Paths, options.Invoke, options.Screenshot)
                                                : RunMenu(options, options.Mode == L"drop");

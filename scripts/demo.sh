@@ -69,5 +69,5 @@ krhost drop "$wsamples\\Unpacked" "$wsamples\\a.zip" "$wsamples\\report.doc"
 # The Properties dialog of an archive: the page names the file and lists its format's abilities.
 krhost props "$wsamples\\d.kesx" --screenshot "$wdemo\\props-d.kesx.png"
 echo
-echo "Screenshots: $demo/menu-a.zip.png $demo/menu-a.zip-Docs.png $demo/props-d.kesx.png"
+echo "Screenshots: $demo/menu-a.zip.png $demo/menu-a.zip-ja.png $demo/menu-a.zip-Docs.png $demo/props-d.kesx.png"
 echo "Windows 11: $demo/commands-a.zip.png $demo/commands-a.zip-Docs.png"

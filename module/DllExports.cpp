@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include "module/CKrShellExtModule.h"
-#include "support/UiLanguage.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     SetModuleInstance(instance);
@@ -20,7 +19,3 @@ STDAPI DllCanUnloadNow() { return CKrShellExtModule::Instance().DllCanUnloadNow(
 STDAPI DllRegisterServer() { return CKrShellExtModule::Instance().DllRegisterServer(); }
 
 STDAPI DllUnregisterServer() { return CKrShellExtModule::Instance().DllUnregisterServer(); }
-
-// For krhost --lang: another language's texts without changing the user's settings (Wine 8
-// ignores the thread's preferred UI languages that Windows would go by).
-extern "C" void WINAPI KrSetUiLanguage(LANGID language) { SetUiLanguageForTesting(language); }

@@ -172,19 +172,20 @@ std::wstring LibraryPathOf(const CLSID& clsid) {
 
 HMODULE LibraryOf(const CLSID& clsid) { return GetModuleHandleW(LibraryPathOf(clsid).c_str()); }
 
-// As for a user whose first display language it is: Windows goes by the thread's list, Wine 8
-// ignores it, so the registered library (kept loaded for the run) and our labels are told directly.
+// As for a user whose first display language it is: Windows goes by the thread's list. Wine 8
+// ignores that list but builds it from its in-process default UI language, which only Wine may
+// be given here (on Windows that call would change the user's own setting).
 void UseLanguage(const DisplayLanguage& language) {
     wchar_t list[8] = {};
     wcscpy(list, language.Name);
     ULONG count = 0;
     SetThreadPreferredUILanguages(MUI_LANGUAGE_NAME, list, &count);
-    SetUiLanguageForTesting(language.Id);
-    const HMODULE library = LoadLibraryW(LibraryPathOf(KrGuids::ShlContextMenu).c_str());
-    using SetLanguage = void(WINAPI*)(LANGID);
-    if (const auto set = library ? reinterpret_cast<SetLanguage>(
-                                       reinterpret_cast<void*>(GetProcAddress(library, "KrSetUiLanguage")))
-                                 : nullptr)
+    SetUiLanguageForTesting(language.Id);  // our own labels
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    using SetDefaultUiLanguage = LONG(NTAPI*)(LANGID);
+    if (const auto set = reinterpret_cast<SetDefaultUiLanguage>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetDefaultUILanguage"))))
         set(language.Id);
 }
 

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -117,32 +116,6 @@ TEST(IniFile, LoadAppendsAndSaveWritesUtf16WithMarkAndCrLf) {
     nowhere.SetString(L"S", L"a", L"1");
     nowhere.Save();
     EXPECT_EQ(GetFileAttributesW(tree.PathOf(L"no-such-folder").c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST(IniFile, RandomBytesNeverCrash) {
-    TempTree tree;
-    const char interesting[] = "[]=\r\n\0a\xFF\xFE\xEF\xBB\xBF\xD8\xDC";  // what the reader looks at
-    const char* starts[] = {"", "\xFF\xFE", "\xEF\xBB\xBF"};
-    std::mt19937 random(20240611);
-    for (int round = 0; round < 60; ++round) {
-        std::string bytes = starts[round % 3];
-        for (size_t i = random() % 5000; i > 0; --i)
-            bytes += random() % 3 ? interesting[random() % (sizeof interesting - 1)] : static_cast<char>(random());
-        const std::wstring path = tree.AddFile(L"random.ini", bytes);
-        CIniFile ini(path.c_str());
-        for (const auto& section : ini.Sections()) {
-            for (const auto& entry : section->Entries) {
-                EXPECT_EQ(entry.Key.find_first_of(L"=\n\0"s), std::wstring::npos);
-                EXPECT_LE(entry.Key.size() + entry.Value.size(), 1022u);
-            }
-            wchar_t value[1024];
-            for (const wchar_t* key = ini.FirstKey(section->Name.c_str()); key; key = ini.NextKey())
-                ini.GetString(section->Name.c_str(), key, value, 1024);
-        }
-        ini.SetString(L"S", L"k", L"v");
-        ini.Save();
-        EXPECT_FALSE(CIniFile(path.c_str()).Sections().empty());
-    }
 }
 
 }  // namespace

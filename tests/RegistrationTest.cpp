@@ -104,9 +104,11 @@ void ExpectRegisteredTree() {
             ReadTree(path, found);
     for (const auto& [path, values] : expected) EXPECT_EQ(found[path], values) << L"HKCR\\" << path;
     EXPECT_EQ(found.size(), expected.size()) << "keys the table does not name";
-    // The icon handler's script exists but no class runs it.
+    // The icon handler's script exists but no class runs it; the command tree's class is the
+    // package manifest's to declare.
     const std::wstring icon = L"KrShellExt.CIconHandler";
-    for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler)})
+    for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler),
+                                     L"CLSID\\" + Braced(KrGuids::ExplorerCommand)})
         EXPECT_FALSE(KeyExists(path)) << path;
 }
 

@@ -1,6 +1,5 @@
-// Menu images through the real handler: the images of the remembered entries, droplet images
-// made from the shell's icon, and that they are made once per process and freed when the
-// library may be unloaded.
+// Menu images through the real handler: droplet images made from the shell's icon, and that
+// images are made once per process and freed when the library may be unloaded.
 #include <windows.h>
 
 #include <algorithm>
@@ -45,26 +44,6 @@ std::string QuarterIcon() {
         for (int column = 0; column < 16; ++column) put(quarters[row / 8][column / 8], 4);
     for (int row = 15; row >= 0; --row) put(row >= 8 ? 0xFF : 0x00, 1), put(0, 3);  // transparent where the mask is set
     return bytes;
-}
-
-TEST_F(ImagesTest, RememberedEntriesCarryTheirImagesOnTheShellMenu) {
-    const std::wstring folder = Folders.Tree().AddFolder(L"Docs"), zip = Folders.Tree().AddFile(L"a.zip");
-    const struct {
-        DWORD Code;
-        const std::wstring& Selected;
-        UINT Image;
-    } cases[] = {{22, folder, IDB_CREATE_NEW}, {23, folder, IDB_EMAIL},    {24, folder, IDB_FTP},
-                 {25, folder, IDB_BURN},       {27, folder, IDB_SCHEDULE}, {17, folder, IDB_ZIP},
-                 {18, folder, IDB_KESX},       {26, folder, IDB_PRODUCT},  {6, zip, IDB_PRODUCT},
-                 {16, zip, IDB_PRODUCT},       {1, zip, IDB_PRODUCT}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Code);
-        Remember(c.Code);
-        ShellRightClick click({c.Selected});
-        const std::vector<MenuItemSnapshot> menu = click.Snapshot();
-        ASSERT_EQ(menu.size(), 3u);  // separator, the remembered entry, "Kestrel"
-        EXPECT_EQ(BitmapResourceOf(menu[1].Image, ModuleInstance()), c.Image);
-    }
 }
 
 // The icon is whitened (black and transparent pixels), scaled to 14 x 14 and laid on white.

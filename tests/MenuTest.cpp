@@ -216,14 +216,12 @@ namespace {
 // The status-bar help texts the shell asks for while the user moves over the menu.
 constexpr const wchar_t* Droplets = L"Droplets";
 
-// A command of each sort (an entry, a submenu, a composed create entry, the trailing blank a
-// caller appends to), and every code without a text of its own.
+// The menu test reads every entry's text; here a text no entry shows, the trailing blank a caller
+// appends to, and codes without a text of their own.
 const std::map<CommandCode, const wchar_t*> HelpTexts = {
-    {3, L"Extract archive file(s) to MyArchives folder"}, {29, L"Kestrel archive extract command options"},
-    {18, L"Create a New KestrelX archive in this folder"},  {27, L"Schedule archive creation for selected content. "},
-    {19, L"Create a New BZip2 compressed Tar archive in this folder"}, {31, L"Tools"},
-    {35, Droplets}, {0, Droplets}, {9, Droplets}, {10, Droplets}, {28, Droplets}, {36, Droplets}, {1000, Droplets},
-    {0xFFFFFFFF, Droplets}};
+    {19, L"Create a New BZip2 compressed Tar archive in this folder"},
+    {27, L"Schedule archive creation for selected content. "},
+    {0, Droplets}, {9, Droplets}, {28, Droplets}, {36, Droplets}, {0xFFFFFFFF, Droplets}};
 
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 

@@ -153,6 +153,14 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
     EXPECT_EQ(zipTrees.size(), 3u) << "the language did not change the texts";
 }
 
+// Each entry by its title, the first found depth first, as the classic menu finds an entry by its text.
+void CollectEntries(const CommandSnapshot& command, std::map<std::wstring, const CommandSnapshot*>& entries) {
+    for (const CommandSnapshot& child : command.Children) {
+        if (child.Children.empty() && !child.Separator) entries.emplace(child.Title, &child);
+        CollectEntries(child, entries);
+    }
+}
+
 // Every entry of two selections chosen through each front end in turn, from the same remembered
 // codes: the same codes remembered, the same programs started with the same parameters and bytes.
 TEST_F(ExplorerCommandTest, InvokingAnEntryDoesWhatTheClassicEntryDoes) {
@@ -173,20 +181,13 @@ TEST_F(ExplorerCommandTest, InvokingAnEntryDoesWhatTheClassicEntryDoes) {
         const ComPtr<IShellItemArray> items = ItemsOf(selection.Items);
         const std::optional<CommandSnapshot> tree = SnapshotCommand(NewRoot().Get(), items.Get());
         ASSERT_TRUE(tree);
-        std::vector<const CommandSnapshot*> entries;  // each title once, as found first
-        for (std::vector<const CommandSnapshot*> open = {&*tree}; !open.empty();) {
-            const CommandSnapshot* node = open.back();
-            open.pop_back();
-            for (const CommandSnapshot& child : node->Children) {
-                if (!child.Children.empty()) open.push_back(&child);
-                else if (!child.Separator && FindCommand(*tree, child.Title) == &child) entries.push_back(&child);
-            }
-        }
+        std::map<std::wstring, const CommandSnapshot*> entries;
+        CollectEntries(*tree, entries);
         EXPECT_EQ(entries.size(), selection.Entries);
-        for (const CommandSnapshot* entry : entries) {
-            SCOPED_TRACE(entry->Title);
+        for (const auto& [title, entry] : entries) {
+            SCOPED_TRACE(title);
             Remember(selection.Cmd1, selection.Cmd2);
-            EXPECT_EQ(classic.Invoke(entry->Title), S_OK);
+            EXPECT_EQ(classic.Invoke(title), S_OK);
             const auto classicRemembered = Remembered();
             Remember(selection.Cmd1, selection.Cmd2);
             EXPECT_EQ(entry->Command->Invoke(items.Get(), nullptr), S_OK);

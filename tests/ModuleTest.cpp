@@ -280,7 +280,6 @@ void ReadTree(const std::wstring& path, KeyTree& tree) {
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &opened)) return;
     const UniqueKey key(opened);
     auto& values = tree[Lower(path)];
-    std::vector<std::wstring> subkeys;
     wchar_t name[256], data[1024];
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name), type = 0, bytes = sizeof(data) - sizeof(wchar_t);
@@ -292,9 +291,8 @@ void ReadTree(const std::wstring& path, KeyTree& tree) {
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = ARRAYSIZE(name);
         if (RegEnumKeyExW(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr)) break;
-        subkeys.push_back(path + L"\\" + name);
+        ReadTree(path + L"\\" + name, tree);
     }
-    for (const std::wstring& subkey : subkeys) ReadTree(subkey, tree);
 }
 
 // The registry below every key the library owns is exactly the table, key by key.

@@ -56,14 +56,14 @@ TEST(Applicability, WritableProbeLeavesNothingBehindAndIsNotCached) {
     TempTree tree;
     const SelectionList here{{tree.AddFile(L"Ärger\\数据.zip"), 0}}, later{{tree.PathOf(L"later\\a.zip"), 0}};
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsFirstFolderWritable(here));
-    EXPECT_EQ(tree.Find(L"Ärger", L"*"), std::vector<std::wstring>{L"数据.zip"});
+    EXPECT_EQ(FindNames(tree.PathOf(L"Ärger"), L"*"), std::vector<std::wstring>{L"数据.zip"});
 
     // Neither a missing folder nor a file standing where the folder should be takes a file.
     EXPECT_FALSE(IsFirstFolderWritable(later));
     EXPECT_FALSE(IsFirstFolderWritable({{tree.UnwritableFolder() + L"\\a.zip", 0}}));
     tree.AddFolder(L"later");
     EXPECT_TRUE(IsFirstFolderWritable(later));
-    EXPECT_TRUE(tree.Find(L"later", L"*").empty());
+    EXPECT_TRUE(FindNames(tree.PathOf(L"later"), L"*").empty());
     EXPECT_FALSE(IsFirstFolderWritable({{L"a.zip", 0}}));
 }
 

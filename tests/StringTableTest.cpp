@@ -6,7 +6,6 @@
 #include <map>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/TempTree.h"

@@ -53,14 +53,22 @@ protected:
     }
 };
 
-// Whatever the library handed out, and a lock, keeps it loaded.
-TEST_F(Exports, HeldClassObjectsHandlersAndLocksKeepTheLibraryLoaded) {
+// Whatever the library handed out, and a lock, keeps it loaded; what COM refuses, it refuses.
+TEST_F(Exports, HeldObjectsAndLocksKeepTheLibraryLoadedAndRefusedRequestsDoNot) {
     for (const ServedClass& served : ServedClasses) {
         SCOPED_TRACE(served.Name);
         ComPtr<IClassFactory> factory = Factory(served.Clsid);
         ASSERT_TRUE(factory);
         EXPECT_EQ(ModuleOf(factory.Get()), Library);
         EXPECT_EQ(CanUnloadNow(), S_FALSE);
+        for (const IID* iid : {&IID_IUnknown, &IID_IShellExtInit}) {
+            void* object = this;
+            // Any other object will do as a would-be outer object.
+            EXPECT_EQ(factory->CreateInstance(factory.Get(), *iid, &object), CLASS_E_NOAGGREGATION);
+            EXPECT_EQ(object, nullptr);
+        }
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+        EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_IUnknown, nullptr), E_POINTER);
         ComPtr<IShellExtInit> init;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&init)), S_OK);
         factory.Reset();
@@ -78,22 +86,6 @@ TEST_F(Exports, HeldClassObjectsHandlersAndLocksKeepTheLibraryLoaded) {
     for (const BOOL lock : {TRUE, FALSE}) {
         EXPECT_EQ(Factory(KrGuids::ShlContextMenu)->LockServer(lock), S_OK);
         EXPECT_EQ(CanUnloadNow(), lock ? S_FALSE : S_OK);
-    }
-}
-
-TEST_F(Exports, RefusedRequests) {
-    for (const ServedClass& served : ServedClasses) {
-        SCOPED_TRACE(served.Name);
-        const ComPtr<IClassFactory> factory = Factory(served.Clsid);
-        ASSERT_TRUE(factory);
-        for (const IID* iid : {&IID_IUnknown, &IID_IShellExtInit}) {
-            void* object = this;
-            // Any other object will do as a would-be outer object.
-            EXPECT_EQ(factory->CreateInstance(factory.Get(), *iid, &object), CLASS_E_NOAGGREGATION);
-            EXPECT_EQ(object, nullptr);
-        }
-        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-        EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_IUnknown, nullptr), E_POINTER);
     }
     for (const GUID* clsid : {&KrGuids::AppId, &KrGuids::TypeLibrary, &KrGuids::IconHandler}) {
         void* object = this;

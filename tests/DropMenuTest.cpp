@@ -43,69 +43,69 @@ protected:
     const std::wstring Kes = Tree.AddFile(L"Data\\Ärger 数据.kes");
 };
 
-TEST_F(DropMenuTest, InitializeRefusesWhatCannotHaveAMenu) {
+// "Kestrel" only for a drop into a file-system folder of archives only, with the switch on and
+// room for its three identifiers.
+TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
     PIDLIST_ABSOLUTE computer = nullptr;  // a drop target outside the file system
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
     const Pidl computerId(computer, ILFree);
-    const struct {
-        const char* Name;
-        DWORD Switch;
-        const ITEMIDLIST* Target;
-        HDropMode Mode;
-        HRESULT Expected;
-    } cases[] = {
-        {"switched on", 1, TargetId.get(), HDropMode::Serve, S_OK},
-        {"switched off", 0, TargetId.get(), HDropMode::Serve, E_INVALIDARG},
-        {"no file-system path", 1, computerId.get(), HDropMode::Serve, E_FAIL},
-        {"no file list", 1, TargetId.get(), HDropMode::FailGetData, E_INVALIDARG},
-        {"unlockable memory", 1, TargetId.get(), HDropMode::NullHandle, E_INVALIDARG},
-    };
-    for (const auto& c : cases) {
-        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, c.Switch);
-        const ShellRightClick drop(DropMenu, c.Target, {Zip, Kes}, c.Mode);
-        EXPECT_EQ(drop.InitializeResult, c.Expected) << c.Name;
-        EXPECT_EQ(drop.Data->MediaReleased(), drop.Data->MediaServed()) << c.Name;
-    }
-    // The list counts one empty name, which cannot be fetched: unlike the context menu, fine.
-    EXPECT_EQ(ShellRightClick(DropMenu, TargetId.get(), {}).InitializeResult, S_OK);
-}
-
-TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
     const std::wstring shown =
         L"Open\nKestrel #2 [205]\n  Extract All Here #0\n  Extract All to Folder named after archive #1\nProperties\n";
     const struct {
         const char* Name;
         std::vector<std::wstring> Paths;
-        UINT Flags, Last;
-        bool Shown;
+        bool Shown = false;
+        UINT Flags = CMF_NORMAL, Last = ShellRightClick::LastId;
+        HRESULT Initialized = S_OK;
+        DWORD Switch = 1;
+        PCIDLIST_ABSOLUTE Target = nullptr;  // the tree's "Drop Target"
+        HDropMode Mode = HDropMode::Serve;
     } cases[] = {
-        {"all archives", {Zip, Kes, Tree.AddFile(L"x.tar.gz"), Tree.AddFile(L"y.kes.hqx")}, CMF_NORMAL, 0x7FFF, true},
-        {"three identifiers left", {Zip}, CMF_EXPLORE, FirstId + 2, true},
-        {"a folder", {Zip, Tree.AddFolder(L"Sub")}, CMF_NORMAL, 0x7FFF, false},
-        {"a text file", {Tree.AddFile(L"notes.txt"), Zip}, CMF_NORMAL, 0x7FFF, false},
-        {"a path that is gone", {Zip, Tree.PathOf(L"gone.zip")}, CMF_NORMAL, 0x7FFF, false},
-        {"default entry only", {Zip}, CMF_DEFAULTONLY, 0x7FFF, false},
-        {"two identifiers left", {Zip}, CMF_NORMAL, FirstId + 1, false},
+        {"all archives", {Zip, Kes, Tree.AddFile(L"x.tar.gz"), Tree.AddFile(L"y.kes.hqx")}, true},
+        {"three identifiers left", {Zip}, true, CMF_EXPLORE, FirstId + 2},
+        {"a folder", {Zip, Tree.AddFolder(L"Sub")}},
+        {"a text file", {Tree.AddFile(L"notes.txt"), Zip}},
+        {"a path that is gone", {Zip, Tree.PathOf(L"gone.zip")}},
+        {"default entry only", {Zip}, false, CMF_DEFAULTONLY},
+        {"two identifiers left", {Zip}, false, CMF_NORMAL, FirstId + 1},
+        // The list counts one empty name, which cannot be fetched and is skipped: nothing is refused.
+        {"no name that can be fetched", {}, true},
+        {.Name = "switched off", .Paths = {Zip, Kes}, .Initialized = E_INVALIDARG, .Switch = 0},
+        {.Name = "no file-system path", .Paths = {Zip, Kes}, .Initialized = E_FAIL, .Target = computerId.get()},
+        {.Name = "no file list", .Paths = {Zip, Kes}, .Initialized = E_INVALIDARG, .Mode = HDropMode::FailGetData},
+        {.Name = "unlockable memory", .Paths = {Zip, Kes}, .Initialized = E_INVALIDARG, .Mode = HDropMode::NullHandle},
     };
     for (const auto& c : cases) {
-        ShellRightClick drop(DropMenu, TargetId.get(), c.Paths);
-        ASSERT_EQ(drop.InitializeResult, S_OK) << c.Name;
-        EXPECT_EQ(drop.Query(c.Flags, c.Last), c.Shown ? 3 : 0) << c.Name;
-        EXPECT_EQ(Render(drop.Snapshot()), c.Shown ? shown : L"Open\nProperties\n") << c.Name;
+        SCOPED_TRACE(c.Name);
+        RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, c.Switch);
+        ShellRightClick drop(DropMenu, c.Target ? c.Target : TargetId.get(), c.Paths, c.Mode);
+        EXPECT_EQ(drop.InitializeResult, c.Initialized);
+        EXPECT_EQ(drop.Data->MediaReleased(), drop.Data->MediaServed());
+        if (c.Initialized != S_OK) continue;
+        EXPECT_EQ(drop.Query(c.Flags, c.Last), c.Shown ? 3 : 0);
+        EXPECT_EQ(Render(drop.Snapshot()), c.Shown ? shown : L"Open\nProperties\n");
     }
 }
 
+// Only the two entries start anything, whatever else the shell invokes; the remembered commands
+// are the context menu's alone.
 TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
     // The tests link the library's code, so "beside the library" is beside this program.
     wchar_t self[MAX_PATH];
     const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
     const std::wstring batch = program.substr(0, program.rfind(L'\\')) + L"\\Batch.exe";
-    for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}}) {
-        ShellRightClick drop(DropMenu, TargetId.get(), {Zip, Kes});
-        drop.Query();  // a second build must not shift the offsets
-        ASSERT_EQ(drop.Query(), 3);
-        EXPECT_EQ(drop.Invoke(offset), S_OK);
+    ShellRightClick drop(DropMenu, TargetId.get(), {Zip, Kes});
+    EXPECT_EQ(drop.Invoke(0), S_OK);  // before any menu was built
+    drop.Query();  // a second build must not shift the offsets
+    ASSERT_EQ(drop.Query(), 3);
+    const char verb[] = "open";
+    for (UINT_PTR other : {UINT_PTR{2}, UINT_PTR{3}, UINT_PTR{0xFFFF}, reinterpret_cast<UINT_PTR>(verb)})
+        EXPECT_EQ(drop.Invoke(other), S_OK) << other;
+    EXPECT_EQ(drop.Handler()->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
+    EXPECT_TRUE(Handed.Now().empty());  // every launch writes its request before it starts anything
 
+    for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}}) {
+        EXPECT_EQ(drop.Invoke(offset), S_OK);
         const std::vector<StandinRecord> started = Records.WaitFor(offset + 1);
         ASSERT_EQ(started.size(), offset + 1);
         const StandinRecord& record = started.back();
@@ -115,20 +115,7 @@ TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
                   CrLfLines({L"[FilesToInclude]", L"0=" + Zip, L"1=" + Kes, L"[Archive]", L"WizardType=0",
                              L"[ContextMenu]", L"RequestedActionCmd=" + std::wstring(code), L"ExtractTo=" + Target}));
     }
-    // The remembered commands are the context menu's alone.
     EXPECT_FALSE(RegistrySandbox::KeyExists(HKEY_CURRENT_USER, Reg::ContextMenuKey));
-}
-
-TEST_F(DropMenuTest, NoCommandNoStartButStillSuccess) {
-    ShellRightClick drop(DropMenu, TargetId.get(), {Zip});
-    EXPECT_EQ(drop.Invoke(0), S_OK);  // before any menu was built
-    ASSERT_EQ(drop.Query(), 3);
-    const char verb[] = "open";
-    for (UINT_PTR other : {UINT_PTR{2}, UINT_PTR{3}, UINT_PTR{0xFFFF}, reinterpret_cast<UINT_PTR>(verb)})
-        EXPECT_EQ(drop.Invoke(other), S_OK) << other;
-    EXPECT_EQ(drop.Handler()->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
-    // Every launch writes its request before it starts anything.
-    EXPECT_TRUE(Handed.Now().empty());
 }
 
 }  // namespace

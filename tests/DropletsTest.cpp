@@ -35,16 +35,21 @@ std::wstring DropletsSubmenu(const ShellRightClick& click) {
     return NoDropletsItem;
 }
 
-TEST_F(DropletsTest, SubmenuShowsTheDropletsWhoseFilesExistInCatalogueOrder) {
+// The "Droplets" submenu, and the remembered droplets between our separator and "Kestrel" on the
+// shell's menu, whose numbers count every entry of the catalogues.
+TEST_F(DropletsTest, ShownInCatalogueOrderWhenTheirFilesExist) {
     for (const wchar_t* file : {L"Drops\\Zip It.lnk", L"Drops\\a.exe", L"Drops\\b.exe", L"Drops\\c.exe", L"Drops\\my.tool.exe",
                                 L"Drops\\Runner", L"Drops\\Tools.old\\run", L"Drops\\\u00dcbersicht \u6570\u636e.cmd", L"Docs\\x.txt", L"a.zip"})
         Folders.AddFile(file);
     const std::wstring tooLong = L"[DropSlots]\n1=%D\\" + std::wstring(1030, L'x') + L"\n2=%D\\a.exe\n";
+    const wchar_t* const secondGone = L"[DropSlots]\n1=%D\\a.exe\n2=%D\\gone.exe\n";
     const struct {
         const char* Name;
         const wchar_t *User, *Shared;  // nullptr: no file
-        std::wstring Shown;
+        std::wstring Submenu;
         std::vector<std::wstring> Selection = {L"Docs\\"};
+        DWORD Cmd1 = 0, Cmd2 = 0;
+        std::wstring Remembered = L"";
     } cases[] = {
         {"the user's droplets before the shared ones, missing files left out", L"[DropSlots]\nx=%D\\a.exe\ny=%D\\gone.exe\n",
          L"[DropSlots]\nx=%D\\b.exe\ny=%D\\gone2\nz=%D\\c.exe\n", L"a\nb\nc\n"},
@@ -57,15 +62,26 @@ TEST_F(DropletsTest, SubmenuShowsTheDropletsWhoseFilesExistInCatalogueOrder) {
         {"no catalogue files", nullptr, nullptr, NoDropletsItem},
         {"a single archive has no droplets submenu", L"[DropSlots]\n1=%D\\a.exe\n", nullptr, NoDropletsItem, {L"a.zip"}},
         {"several items", L"[DropSlots]\n1=%D\\a.exe\n", nullptr, L"a\n", {L"a.zip", L"Docs\\x.txt"}},
+        {"remembered: the first, and the shared one after a missing one", secondGone, L"[DropSlots]\n1=%D\\c.exe\n",
+         L"a\nc\n", {L"Docs\\"}, 36, 38, L"a\nc\n"},
+        {"remembered, for a single archive too", secondGone, nullptr, NoDropletsItem, {L"a.zip"}, 36, 0, L"a\n"},
+        {"remembered: a missing one and one past the end", secondGone, nullptr, L"a\n", {L"Docs\\"}, 37, 38},
+        {"remembered codes that are no droplets", secondGone, nullptr, L"a\n", {L"Docs\\"}, 35, 28},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         Folders.Write(c.User, c.Shared);
+        Remember(c.Cmd1, c.Cmd2);
         std::vector<std::wstring> selection;
         for (const std::wstring& item : c.Selection) selection.push_back(Folders.Tree().PathOf(item));
         ShellRightClick click(selection);
         ASSERT_EQ(click.InitializeResult, S_OK);
-        EXPECT_EQ(DropletsSubmenu(click), c.Shown);
+        EXPECT_EQ(DropletsSubmenu(click), c.Submenu);
+        const std::vector<MenuItemSnapshot> items = click.Snapshot();
+        ASSERT_TRUE(items.size() >= 2 && items.front().Separator && items.back().Text == L"Kestrel");
+        EXPECT_EQ(Describe({items.begin() + 1, items.end() - 1}), c.Remembered);
+        // "Kestrel" still takes the last identifier: every entry was counted.
+        EXPECT_EQ(click.OffsetOf(L"Kestrel"), std::optional<UINT>(click.QueryResult - 1));
     }
 }
 
@@ -102,34 +118,6 @@ TEST_F(DropletsTest, ChoosingADropletStartsItWithTheSelectedPaths) {
     Folders.Write(L"[DropSlots]\nA=%D\\Zip It.exe\nB=%D\\gone.exe\nC=%D\\Mail.exe\n", nullptr);
     EXPECT_EQ(click.Invoke(L"Shared"), E_FAIL);
     EXPECT_EQ(Records.WaitFor(started + 1, 1000).size(), started);
-}
-
-TEST_F(DropletsTest, RememberedDropletsStandOnTheShellMenuWhenTheyExist) {
-    for (const wchar_t* file : {L"Drops\\a.exe", L"Drops\\c.exe", L"Docs\\x.txt", L"z.zip"}) Folders.AddFile(file);
-    // Two droplets of the user, the second one's file missing; the first case adds a shared one.
-    const struct {
-        DWORD Cmd1, Cmd2;
-        std::wstring Shown;
-        const wchar_t* Selection = L"Docs\\";
-        const wchar_t* Shared = nullptr;
-    } cases[] = {
-        {36, 38, L"a\nc\n", L"Docs\\", L"[DropSlots]\n1=%D\\c.exe\n"},
-        {36, 0, L"a\n", L"z.zip"},
-        {37, 38, L""},
-        {35, 28, L""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.Cmd1 << " " << c.Cmd2);
-        Folders.Write(L"[DropSlots]\n1=%D\\a.exe\n2=%D\\b.exe\n", c.Shared);
-        Remember(c.Cmd1, c.Cmd2);
-        ShellRightClick click({Folders.Tree().PathOf(c.Selection)});
-        // The remembered entries stand between our separator and "Kestrel" on the shell's menu.
-        const std::vector<MenuItemSnapshot> items = click.Snapshot();
-        ASSERT_TRUE(items.size() >= 2 && items.front().Separator && items.back().Text == L"Kestrel");
-        EXPECT_EQ(Describe({items.begin() + 1, items.end() - 1}), c.Shown);
-        // "Kestrel" still takes the last identifier: every entry was counted.
-        EXPECT_EQ(click.OffsetOf(L"Kestrel"), std::optional<UINT>(click.QueryResult - 1));
-    }
 }
 
 }  // namespace

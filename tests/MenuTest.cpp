@@ -4,15 +4,17 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <map>
 #include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "fixtures/FileSystemCalls.h"
+#include "fixtures/KestrelUserTest.h"
 #include "fixtures/RegistrySandbox.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
@@ -21,6 +23,7 @@
 #include "commands/HelpStrings.h"
 #include "commands/MenuText.h"
 #include "module/CKrShellExtModule.h"
+#include "shellkit/ProcessResources.h"
 #include "support/RegistryValues.h"
 
 namespace {
@@ -218,29 +221,14 @@ TEST(MenuText, CutsAnOverlongName) {
 
 namespace {
 
-// The status-bar help texts the shell asks for while the user moves over the menu.
-constexpr const wchar_t* Droplets = L"Droplets";
-
-// A command of each sort (an entry, a submenu, a composed create entry, the trailing blank a
-// caller appends to), and every code without a text of its own.
-const std::map<CommandCode, const wchar_t*> HelpTexts = {
-    {3, L"Extract archive file(s) to MyArchives folder"}, {29, L"Kestrel archive extract command options"},
-    {18, L"Create a New KestrelX archive in this folder"},  {27, L"Schedule archive creation for selected content. "},
-    {19, L"Create a New BZip2 compressed Tar archive in this folder"}, {31, L"Tools"},
-    {35, Droplets}, {0, Droplets}, {9, Droplets}, {10, Droplets}, {28, Droplets}, {36, Droplets}, {1000, Droplets},
-    {0xFFFFFFFF, Droplets}};
-
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-TEST(HelpText, CodesGetTheirTextsInUtf16AndAnsi) {
-    for (const auto& [code, text] : HelpTexts) {
-        SCOPED_TRACE(code);
+// The menu table test reads every entry's help text; droplets, which it does not show, share one.
+TEST(HelpText, DropletsShareOne) {
+    for (const CommandCode code : {36u, 0xFFFFFFFFu}) {
         wchar_t wide[256];
         EXPECT_EQ(WriteHelpText(code, GCS_HELPTEXTW, reinterpret_cast<LPSTR>(wide), 256), S_OK);
-        EXPECT_STREQ(wide, text);
-        char narrow[256];
-        EXPECT_EQ(WriteHelpText(code, GCS_HELPTEXTA, narrow, 256), S_OK);
-        EXPECT_EQ(std::string(narrow), Ascii(text));
+        EXPECT_STREQ(wide, L"Droplets") << code;
     }
 }
 
@@ -286,6 +274,122 @@ TEST(HelpText, RequestKindsCapacityAndOffsetsThroughTheMenu) {
             EXPECT_EQ(buffer[c.Capacity], 'x');
         }
     }
+}
+
+// Menu images: droplet images made from the shell's icon, and images made once per process and
+// freed when the library may be unloaded.
+using ImagesTest = KestrelUserTest;
+
+void CollectImages(const std::vector<MenuItemSnapshot>& items, std::vector<HBITMAP>& images) {
+    for (const MenuItemSnapshot& item : items) {
+        if (item.Image) images.push_back(item.Image);
+        CollectImages(item.Submenu, images);
+    }
+}
+
+// A 16 x 16 32-bit icon file in quarters: opaque red top left, opaque black top right,
+// transparent bottom left, opaque blue bottom right.
+std::string QuarterIcon() {
+    std::string bytes;
+    auto put = [&bytes](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    // The icon directory with its one entry (16 x 16, 32 bits, 1128 bytes from offset 22), then the
+    // image's header (height doubled for the mask), all as little-endian 16-bit words.
+    for (uint32_t word : {0, 1, 1, 0x1010, 0, 1, 32, 1128, 0, 22, 0, 40, 0, 16, 0, 32, 0, 1, 32, 0, 0, 1088, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+        put(word, 2);
+    const uint32_t quarters[2][2] = {{0xFFFF0000, 0xFF000000}, {0x00000000, 0xFF0000FF}};
+    for (int row = 15; row >= 0; --row)
+        for (int column = 0; column < 16; ++column) put(quarters[row / 8][column / 8], 4);
+    for (int row = 15; row >= 0; --row) put(row >= 8 ? 0xFF : 0x00, 1), put(0, 3);  // transparent where the mask is set
+    return bytes;
+}
+
+// The icon is whitened (black and transparent pixels), scaled to 14 x 14 and laid on white.
+TEST_F(ImagesTest, DropletImageIsTheFilesSmallIconOnWhite) {
+    const RegistrySandbox classes{{HKEY_LOCAL_MACHINE, L"Software\\Classes\\.krdroplet"},
+                                  {HKEY_LOCAL_MACHINE, L"Software\\Classes\\KrShellExtTest.Droplet"}};
+    RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.krdroplet", nullptr, L"KrShellExtTest.Droplet");
+    RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\KrShellExtTest.Droplet\\DefaultIcon", nullptr,
+                                 Folders.Tree().AddFile(L"quarters.ico", QuarterIcon()) + L",0");
+    Folders.AddFile(L"Drops\\Painted.krdroplet");
+    Folders.Write(L"[DropSlots]\n1=%D\\Painted.krdroplet\n", nullptr);
+
+    ShellRightClick click({Folders.Tree().AddFolder(L"Docs")});
+    const std::vector<MenuItemSnapshot> menu = click.Snapshot();
+    ASSERT_FALSE(menu.empty());
+    std::vector<HBITMAP> images;
+    for (const MenuItemSnapshot& item : menu.back().Submenu)
+        if (item.Text == L"Droplets") CollectImages(item.Submenu, images);
+    ASSERT_EQ(images.size(), 1u);
+    BITMAP header{};
+    ASSERT_TRUE(GetObjectW(images[0], sizeof(header), &header) && header.bmWidth == 14 && header.bmHeight == 14);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, images[0]);
+    const struct {
+        int X, Y;
+        COLORREF Colour;
+    } samples[] = {{3, 3, RGB(255, 0, 0)}, {10, 3, RGB(255, 255, 255)}, {3, 10, RGB(255, 255, 255)}, {10, 10, RGB(0, 0, 255)}};
+    for (const auto& s : samples) {
+        const COLORREF pixel = GetPixel(dc, s.X, s.Y);
+        bool matches = true;
+        for (int shift = 0; shift < 24; shift += 8) matches &= std::abs(int((pixel >> shift) & 0xFF) - int((s.Colour >> shift) & 0xFF)) <= 8;
+        EXPECT_TRUE(matches) << "(" << s.X << "," << s.Y << ") is " << std::hex << pixel;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}
+
+// The images belong to the process: every right-click shows the same ones, a droplet file
+// that changed gets a new image, and all of them go once the library may be unloaded.
+TEST_F(ImagesTest, ImagesAreSharedUntilTheLibraryMayUnload) {
+    const std::wstring folder = Folders.Tree().AddFolder(L"Docs");
+    for (const wchar_t* file : {L"Drops\\one.exe", L"Drops\\two.txt", L"Drops\\three"}) Folders.AddFile(file);
+    Folders.Write(L"[DropSlots]\n1=%D\\one.exe\n2=%D\\two.txt\n3=%D\\three\n", nullptr);
+    // The images of one right-click, taken while its menu and handler live.
+    auto rightClick = [&folder] {
+        ShellRightClick click({folder});
+        std::vector<HBITMAP> images;
+        CollectImages(click.Snapshot(), images);
+        return images;
+    };
+    CKrShellExtModule::Instance().DllCanUnloadNow();
+    rightClick();  // the shell's icon cache fills on first use
+    ASSERT_EQ(CKrShellExtModule::Instance().DllCanUnloadNow(), S_OK);
+
+    const DWORD before = GdiObjectCount();
+    HBITMAP probe = CreateBitmap(1, 1, 1, 1, nullptr);
+    ASSERT_EQ(GdiObjectCount(), before + 1) << "GDI objects cannot be counted here";
+    DeleteObject(probe);
+
+    const std::vector<HBITMAP> first = rightClick();
+    // Ten fixed images on the menu of a folder, and three droplets.
+    ASSERT_EQ(first.size(), 13u);
+    for (int round = 0; round < 50; ++round) ASSERT_EQ(rightClick(), first) << "round " << round;
+    EXPECT_EQ(GdiObjectCount(), before + 11 + 3);  // resource 208 is loaded with the others
+
+    // A newer file, a new image; the old one stays while a menu may still show it.
+    const HANDLE file = CreateFileW(Folders.Tree().PathOf(L"Drops\\two.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{0x12345678, 0x01D00000};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
+    CloseHandle(file);
+    const std::vector<HBITMAP> changed = rightClick();
+    ASSERT_EQ(changed.size(), first.size());
+    EXPECT_EQ(std::count_if(changed.begin(), changed.end(),
+                            [&](HBITMAP image) { return std::find(first.begin(), first.end(), image) == first.end(); }),
+              1);
+    for (HBITMAP image : first) EXPECT_NE(GetObjectType(image), 0u);
+
+    {
+        const ShellRightClick open({folder});  // a live handler keeps everything
+        EXPECT_EQ(CKrShellExtModule::Instance().DllCanUnloadNow(), S_FALSE);
+        for (HBITMAP image : changed) EXPECT_NE(GetObjectType(image), 0u);
+    }
+    EXPECT_EQ(CKrShellExtModule::Instance().DllCanUnloadNow(), S_OK);
+    for (const auto* images : {&first, &changed})
+        for (HBITMAP image : *images) EXPECT_EQ(GetObjectType(image), 0u);
+    EXPECT_EQ(GdiObjectCount(), before);
 }
 
 }  // namespace

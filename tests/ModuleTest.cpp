@@ -1,34 +1,40 @@
-// The built library as a COM server: its exports called directly, as the shell's COM
-// runtime calls them, and its classes created through real COM activation.
+// The built library as a COM server: its exports called directly, as the shell's COM runtime
+// calls them, its registration by Wine's regsvr32 read back from the real registry, and its
+// classes created through real COM activation.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/LoadedLibrary.h"
 #include "fixtures/RegisteredLibrary.h"
 #include "fixtures/TempTree.h"
+#include "module/CRegistrar.h"
 #include "module/Guids.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ProcessResources.h"
 #include "support/RegistryValues.h"
+#include "support/UniqueKey.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
 struct ServedClass {
-    const char* Name;
+    const wchar_t* Name;
     const CLSID& Clsid;
     const IID& MenuOrSheet;  // the interface besides IShellExtInit
 };
 const ServedClass ServedClasses[] = {
-    {"PropPageExt", KrGuids::PropPageExt, IID_IShellPropSheetExt},
-    {"ShlContextMenu", KrGuids::ShlContextMenu, IID_IContextMenu},
-    {"ShlDropMenu", KrGuids::ShlDropMenu, IID_IContextMenu},
+    {L"PropPageExt", KrGuids::PropPageExt, IID_IShellPropSheetExt},
+    {L"ShlContextMenu", KrGuids::ShlContextMenu, IID_IContextMenu},
+    {L"ShlDropMenu", KrGuids::ShlDropMenu, IID_IContextMenu},
 };
 
 HMODULE ModuleOf(const void* object) {
@@ -40,54 +46,37 @@ HMODULE ModuleOf(const void* object) {
 
 class Exports : public LoadedLibrary {
 protected:
-    IClassFactory* Factory(const CLSID& clsid) {
-        IClassFactory* factory = nullptr;
-        EXPECT_EQ(GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    ComPtr<IClassFactory> Factory(const CLSID& clsid) {
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(GetClassObject(clsid, IID_PPV_ARGS(&factory)), S_OK);
         return factory;
     }
 };
 
-TEST_F(Exports, HeldClassObjectsAndHandlersKeepTheLibraryLoaded) {
+// Whatever the library handed out, and a lock, keeps it loaded.
+TEST_F(Exports, HeldClassObjectsHandlersAndLocksKeepTheLibraryLoaded) {
     for (const ServedClass& served : ServedClasses) {
         SCOPED_TRACE(served.Name);
-        IClassFactory* first = Factory(served.Clsid);
-        ASSERT_NE(first, nullptr);
-        EXPECT_EQ(ModuleOf(first), Library);
+        ComPtr<IClassFactory> factory = Factory(served.Clsid);
+        ASSERT_TRUE(factory);
+        EXPECT_EQ(ModuleOf(factory.Get()), Library);
         EXPECT_EQ(CanUnloadNow(), S_FALSE);
-        IClassFactory* second = Factory(served.Clsid);
-        EXPECT_EQ(second, first);
-        second->Release();
+        ComPtr<IShellExtInit> init;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&init)), S_OK);
+        factory.Reset();
         EXPECT_EQ(CanUnloadNow(), S_FALSE);
-
-        IShellExtInit* init = nullptr;
-        ASSERT_EQ(first->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
-        first->Release();
-        EXPECT_EQ(CanUnloadNow(), S_FALSE);
-        IUnknown* other = nullptr;
-        EXPECT_EQ(init->QueryInterface(served.MenuOrSheet, reinterpret_cast<void**>(&other)), S_OK);
-        IUnknown* none = init;
-        EXPECT_EQ(init->QueryInterface(IID_IDropTarget, reinterpret_cast<void**>(&none)), E_NOINTERFACE);
+        ComPtr<IUnknown> other;
+        EXPECT_EQ(init->QueryInterface(served.MenuOrSheet, &other), S_OK);
+        void* none = this;
+        EXPECT_EQ(init->QueryInterface(IID_IDropTarget, &none), E_NOINTERFACE);
         EXPECT_EQ(none, nullptr);
-        init->Release();
+        init.Reset();
         EXPECT_EQ(CanUnloadNow(), S_FALSE);
-        if (other) other->Release();
-        EXPECT_EQ(CanUnloadNow(), S_OK);
-
-        // The cached class object is handed out again once the client let go, without a lock.
-        IUnknown* again = nullptr;
-        ASSERT_EQ(GetClassObject(served.Clsid, IID_IUnknown, reinterpret_cast<void**>(&again)), S_OK);
-        EXPECT_EQ(again, static_cast<IUnknown*>(first));
-        again->Release();
+        other.Reset();
         EXPECT_EQ(CanUnloadNow(), S_OK);
     }
-}
-
-TEST_F(Exports, LockServerHoldsLibraryUntilUnlocked) {
     for (const BOOL lock : {TRUE, FALSE}) {
-        IClassFactory* factory = Factory(KrGuids::ShlContextMenu);
-        ASSERT_NE(factory, nullptr);
-        EXPECT_EQ(factory->LockServer(lock), S_OK);
-        factory->Release();
+        EXPECT_EQ(Factory(KrGuids::ShlContextMenu)->LockServer(lock), S_OK);
         EXPECT_EQ(CanUnloadNow(), lock ? S_FALSE : S_OK);
     }
 }
@@ -95,17 +84,16 @@ TEST_F(Exports, LockServerHoldsLibraryUntilUnlocked) {
 TEST_F(Exports, RefusedRequests) {
     for (const ServedClass& served : ServedClasses) {
         SCOPED_TRACE(served.Name);
-        IClassFactory* factory = Factory(served.Clsid);
-        ASSERT_NE(factory, nullptr);
+        const ComPtr<IClassFactory> factory = Factory(served.Clsid);
+        ASSERT_TRUE(factory);
         for (const IID* iid : {&IID_IUnknown, &IID_IShellExtInit}) {
-            void* object = factory;
+            void* object = this;
             // Any other object will do as a would-be outer object.
-            EXPECT_EQ(factory->CreateInstance(factory, *iid, &object), CLASS_E_NOAGGREGATION);
+            EXPECT_EQ(factory->CreateInstance(factory.Get(), *iid, &object), CLASS_E_NOAGGREGATION);
             EXPECT_EQ(object, nullptr);
         }
         EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-        EXPECT_EQ(factory->CreateInstance(factory, IID_IUnknown, nullptr), E_POINTER);
-        factory->Release();
+        EXPECT_EQ(factory->CreateInstance(factory.Get(), IID_IUnknown, nullptr), E_POINTER);
     }
     for (const GUID* clsid : {&KrGuids::AppId, &KrGuids::TypeLibrary, &KrGuids::IconHandler}) {
         void* object = this;
@@ -188,9 +176,6 @@ size_t FreeTlsSlots() {
     return taken.size();
 }
 
-size_t OpenHandles() { return ProcessResources::Now().Handles; }
-size_t HeapBytesInUse() { return ProcessResources::Now().HeapBytes; }
-
 // A right-click (menu bitmaps, GDI+, the droplet's icon), then the idle unload.
 void RightClickAndUnload(IDataObject* selection) {
     ComPtr<IShellExtInit> init;
@@ -222,8 +207,8 @@ TEST(ComActivation, ReloadingLeavesNothingBehind) {
         size_t Slack;  // what the host's own caches may still vary by
     } measures[] = {
         {"free TLS slots", FreeTlsSlots, 0},
-        {"open handles", OpenHandles, 0},
-        {"heap bytes", HeapBytesInUse, 4096},
+        {"open handles", [] { return ProcessResources::Now().Handles; }, 0},
+        {"heap bytes", [] { return ProcessResources::Now().HeapBytes; }, 4096},
     };
     // The first loads fill the host's own caches (COM, shell, GDI+'s system libraries).
     for (int cycle = 0; cycle < 10; ++cycle) RightClickAndUnload(selection.Get());
@@ -238,6 +223,167 @@ TEST(ComActivation, ReloadingLeavesNothingBehind) {
         EXPECT_LE(before[i] > after ? before[i] - after : after - before[i], measures[i].Slack) << measures[i].Name;
     }
     CoUninitialize();
+}
+
+std::wstring Lower(std::wstring text) {
+    CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool KeyExists(const std::wstring& path) { return RegistrySandbox::KeyExists(HKEY_CLASSES_ROOT, path); }
+
+// Key path below the classes root -> value name ("" for the default) -> text, all in lower case
+// (the module path's case may differ).
+using KeyTree = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
+
+struct NamedClass {
+    const wchar_t* Name;
+    const CLSID& Clsid;
+};
+const NamedClass Handlers[] = {
+    {L"*\\shellex\\PropertySheetHandlers\\Kestrel_Property_Sheet", KrGuids::PropPageExt},
+    {L"*\\shellex\\ContextMenuHandlers\\KestrelContextMenuHandler", KrGuids::ShlContextMenu},
+    {L"Directory\\shellex\\ContextMenuHandlers\\KestrelContextMenuHandler", KrGuids::ShlContextMenu},
+    {L"Directory\\shellex\\DragDropHandlers\\KestrelDropMenuHandler", KrGuids::ShlDropMenu},
+    {L"Folder\\shellex\\DragDropHandlers\\KestrelDropMenuHandler", KrGuids::ShlDropMenu},
+    {L"Drive\\shellex\\DragDropHandlers\\KestrelDropMenuHandler", KrGuids::ShlDropMenu},
+};
+
+// Every key the library owns, with its exact values.
+KeyTree ExpectedTree() {
+    const std::wstring appId = Braced(KrGuids::AppId);
+    KeyTree tree = {{L"AppID\\" + appId, {{L"", L"KrShellExtEN"}}}, {L"AppID\\KrShellExtEN.DLL", {{L"AppID", appId}}}};
+    for (const NamedClass& handler : Handlers) tree[handler.Name] = {{L"", Braced(handler.Clsid)}};
+    for (const ServedClass& row : ServedClasses) {
+        const std::wstring name = row.Name, progId = L"KrShellExt." + name, clsid = Braced(row.Clsid);
+        const std::wstring classKey = L"CLSID\\" + clsid;
+        tree[progId + L".1"] = {{L"", name + L" Class"}};
+        tree[progId + L".1\\CLSID"] = {{L"", clsid}};
+        tree[progId] = {{L"", name + L" Class"}};
+        tree[progId + L"\\CLSID"] = {{L"", clsid}};
+        tree[progId + L"\\CurVer"] = {{L"", progId + L".1"}};
+        tree[classKey] = {{L"", name + L" Class"}, {L"AppID", appId}};
+        tree[classKey + L"\\ProgID"] = {{L"", progId + L".1"}};
+        tree[classKey + L"\\VersionIndependentProgID"] = {{L"", progId}};
+        tree[classKey + L"\\InprocServer32"] = {{L"", LibraryPath()}, {L"ThreadingModel", L"Apartment"}};
+        tree[classKey + L"\\TypeLib"] = {{L"", Braced(KrGuids::TypeLibrary)}};
+    }
+    KeyTree lower;
+    for (const auto& [path, values] : tree)
+        for (const auto& [name, text] : values) lower[Lower(path)][Lower(name)] = Lower(text);
+    return lower;
+}
+
+// Adds the key at path and everything below it to tree; every value must be text.
+void ReadTree(const std::wstring& path, KeyTree& tree) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &opened)) return;
+    const UniqueKey key(opened);
+    auto& values = tree[Lower(path)];
+    std::vector<std::wstring> subkeys;
+    wchar_t name[256], data[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = ARRAYSIZE(name), type = 0, bytes = sizeof(data) - sizeof(wchar_t);
+        if (RegEnumValueW(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes)) break;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << path << L"\\" << name;
+        data[bytes / sizeof(wchar_t)] = L'\0';
+        values[Lower(name)] = Lower(data);
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = ARRAYSIZE(name);
+        if (RegEnumKeyExW(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr)) break;
+        subkeys.push_back(path + L"\\" + name);
+    }
+    for (const std::wstring& subkey : subkeys) ReadTree(subkey, tree);
+}
+
+// The registry below every key the library owns is exactly the table, key by key.
+void ExpectRegisteredTree() {
+    const KeyTree expected = ExpectedTree();
+    KeyTree found;
+    for (const auto& [path, values] : expected)
+        if (const size_t cut = path.rfind(L'\\'); cut == std::wstring::npos || !expected.count(path.substr(0, cut)))
+            ReadTree(path, found);
+    for (const auto& [path, values] : expected) EXPECT_EQ(found[path], values) << L"HKCR\\" << path;
+    EXPECT_EQ(found.size(), expected.size()) << "keys the table does not name";
+    // The icon handler's script exists but no class runs it; the command tree's class is the
+    // package manifest's to declare.
+    const std::wstring icon = L"KrShellExt.CIconHandler";
+    for (const std::wstring& path : {icon, icon + L".1", L"CLSID\\" + Braced(KrGuids::IconHandler),
+                                     L"CLSID\\" + Braced(KrGuids::ExplorerCommand)})
+        EXPECT_FALSE(KeyExists(path)) << path;
+}
+
+// Shared keys stay: AppID, CLSID and every parent of a handler entry.
+void ExpectUnregisteredTree() {
+    for (const auto& [path, values] : ExpectedTree()) EXPECT_FALSE(KeyExists(path)) << L"HKCR\\" << path;
+    std::set<std::wstring> kept = {L"AppID", L"CLSID"};
+    for (const NamedClass& handler : Handlers)
+        for (std::wstring path = handler.Name; path.find(L'\\') != std::wstring::npos;)
+            kept.insert(path = path.substr(0, path.rfind(L'\\')));
+    EXPECT_EQ(kept.size(), 16u);
+    for (const std::wstring& path : kept) EXPECT_TRUE(KeyExists(path)) << path;
+}
+
+TEST(Registration, Regsvr32WritesOneSetAndTakesOnlyItsOwnKeysAway) {
+    RegisteredLibrary registered;
+    ASSERT_EQ(registered.ExitCode, 0u);
+    ExpectRegisteredTree();
+
+    // Again: leftovers under keys rewritten from scratch go; values of the others are overwritten.
+    const std::wstring progId = L"KrShellExt.ShlDropMenu";
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, L"CLSID\\" + Braced(KrGuids::ShlDropMenu) + L"\\Leftover",
+                                             nullptr, L"x"));
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, Handlers[1].Name, L"Leftover", L"x"));
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, progId + L"\\CurVer", nullptr, L"old"));
+    ASSERT_EQ(RunRegsvr32(L"", LibraryPath()), 0u);
+    ExpectRegisteredTree();
+
+    // A key without marker that holds something else stays, with only that left in it.
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CLASSES_ROOT, progId + L"\\Foreign", nullptr, L"x"));
+    ASSERT_EQ(RunRegsvr32(L"/u", LibraryPath()), 0u);
+    EXPECT_TRUE(KeyExists(progId + L"\\Foreign"));
+    EXPECT_FALSE(KeyExists(progId + L"\\CLSID"));
+    EXPECT_FALSE(KeyExists(progId + L"\\CurVer"));
+    RegistrySandbox::DeleteKey(HKEY_CLASSES_ROOT, progId);
+    ExpectUnregisteredTree();
+}
+
+// The exports called in process: the caller's thread locale survives them.
+TEST_F(Exports, RegistrationKeepsTheCallersLocale) {
+    RegisteredLibrary registered;  // so the registry is put back as found afterwards
+    ASSERT_EQ(registered.ExitCode, 0u);
+    using ServerExport = HRESULT(STDAPICALLTYPE*)();
+    const auto registerServer = Export<ServerExport>("DllRegisterServer");
+    const auto unregisterServer = Export<ServerExport>("DllUnregisterServer");
+    ASSERT_TRUE(registerServer && unregisterServer);
+    const LCID original = GetThreadLocale(), german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+    SetThreadLocale(german);
+    EXPECT_EQ(unregisterServer(), S_OK);
+    EXPECT_EQ(GetThreadLocale(), german);
+    ExpectUnregisteredTree();
+    EXPECT_EQ(registerServer(), S_OK);
+    EXPECT_EQ(GetThreadLocale(), german);
+    ExpectRegisteredTree();
+    SetThreadLocale(original);
+}
+
+// A module path with quotes or percent signs is written unchanged.
+TEST(Registrar, QuotesAndReplacementsComeThroughUnchanged) {
+    const std::wstring scratch = L"KrShellExtRegistrarTest";
+    RegistrySandbox sandbox({{HKEY_CLASSES_ROOT, scratch}});
+    CRegistrar registrar;
+    ASSERT_EQ(registrar.AddReplacement(L"PATH", L"C:\\O'Brien\\%x%.dll"), S_OK);
+    const wchar_t* script = L"HKCR { NoRemove KrShellExtRegistrarTest { 'It''s' = s '%path%' "
+                            L"{ val 'Share' = s '100%%' } } }";
+    ASSERT_EQ(registrar.RunScript(script, true), S_OK);
+    KeyTree found;
+    ReadTree(scratch, found);
+    EXPECT_EQ(found, (KeyTree{{L"krshellextregistrartest", {}},
+                              {L"krshellextregistrartest\\it's", {{L"", L"c:\\o'brien\\%x%.dll"}, {L"share", L"100%"}}}}));
+    ASSERT_EQ(registrar.RunScript(script, false), S_OK);
+    EXPECT_FALSE(KeyExists(scratch + L"\\It's"));
+    EXPECT_TRUE(KeyExists(scratch));
 }
 
 }  // namespace

@@ -35,19 +35,12 @@ Shown ShownFor(std::wstring_view path) {
 }
 
 TEST(CapabilityCatalogue, LastExtensionThenTwoPartNameInEitherCase) {
-    // Written out independently of the library's table: one name per block, then the two-part
-    // names and names without a block.
+    // A few blocks by their last extension (the first, the last, two extensions of one block with
+    // different lines), then the two-part names and names without a block.
     const std::pair<const wchar_t*, Shown> cases[] = {
-        {L".kedx", {IDS_CAPS_KESX, 18, 0}}, {L".kes", {IDS_CAPS_KES, 11, 0}}, {L".z01", {IDS_CAPS_ZIP, 13, 0}},
-        {L".001", {IDS_CAPS_RAR, 5, 0}}, {L".ustar", {IDS_CAPS_TAR, 7, 0}}, {L".z", {IDS_CAPS_UNIX_COMPRESS, 5, 0}},
-        {L".gz", {IDS_CAPS_GZIP, 5, 0}}, {L".bz2", {IDS_CAPS_BZIP2, 5, 0}}, {L".lzma", {IDS_CAPS_LZMA, 4, 0}},
-        {L".tlzma", {IDS_CAPS_LZMA_TAR, 4, 0}}, {L".tz", {IDS_CAPS_UNIX_COMPRESSED_TAR, 9, 0}},
-        {L".7z", {IDS_CAPS_7ZIP, 4, 0}}, {L".tgz", {IDS_CAPS_GZIP_TAR, 9, 0}}, {L".tbz", {IDS_CAPS_BZIP2_TAR, 9, 0}},
-        {L".arc", {IDS_CAPS_ARC, 4, 0}}, {L".arj", {IDS_CAPS_ARJ, 4, 0}}, {L".cpt", {IDS_CAPS_COMPACT_PRO, 4, 0}},
-        {L".cab", {IDS_CAPS_CAB, 4, 0}}, {L".lha", {IDS_CAPS_LHA, 5, 0}}, {L".lzh", {IDS_CAPS_LHA, 4, 0}},
-        {L".sco", {IDS_CAPS_SCO, 4, 0}}, {L".as", {IDS_CAPS_APPLE_SINGLE, 4, 0}}, {L".b64", {IDS_CAPS_B64, 4, 0}},
-        {L".hqx", {IDS_CAPS_HQZ, 4, 0}}, {L".btoa", {IDS_CAPS_BTOA, 4, 0}}, {L".mme", {IDS_CAPS_MIME, 4, 0}},
-        {L".uu", {IDS_CAPS_UU_ENCODED, 4, 0}}, {L".ntx", {IDS_CAPS_Y_ENCODED, 4, 0}},
+        {L".kedx", {IDS_CAPS_KESX, 18, 0}}, {L".kes", {IDS_CAPS_KES, 11, 0}}, {L".001", {IDS_CAPS_RAR, 5, 0}},
+        {L".tgz", {IDS_CAPS_GZIP_TAR, 9, 0}}, {L".lha", {IDS_CAPS_LHA, 5, 0}}, {L".lzh", {IDS_CAPS_LHA, 4, 0}},
+        {L".ntx", {IDS_CAPS_Y_ENCODED, 4, 0}},
         {L"C:\\src.tar.gz", {IDS_CAPS_GZIP, 14, IDS_CAPS_GZIP_TAR}},
         {L"old.kes.hqx", {IDS_CAPS_HQZ, 15, IDS_CAPS_KES}}, {L"notes.KESX.HQX", {IDS_CAPS_HQZ, 22, IDS_CAPS_KESX}},
         {L"x.zip.uue", {IDS_CAPS_UU_ENCODED, 17, IDS_CAPS_ZIP}},

@@ -1,14 +1,18 @@
+// Settings the library reads: registry values of any stored form, where the archiver lives, and
+// the archiver's INI files as the runtime hands them over.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "fixtures/RegistrySandbox.h"
 #include "fixtures/TempTree.h"
 #include "support/CIniFile.h"
+#include "support/CRegistry.h"
+#include "support/InstallLocations.h"
+#include "support/RegistryValues.h"
 
 using namespace std::string_literals;
 
@@ -18,11 +22,6 @@ std::string Utf16(const std::wstring& text, bool mark = true) {
     std::string bytes = mark ? "\xFF\xFE" : "";
     for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return bytes;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // The whole model as "[name]<key>=<value>..." so blanks and separators stay visible.
@@ -63,11 +62,9 @@ TEST(IniFile, ReadsWhatTheRuntimeHandsOver) {
     for (const auto& [bytes, model] : cases) EXPECT_EQ(Dump(CIniFile(tree.AddFile(L"in.ini", bytes).c_str())), model);
 }
 
-TEST(IniFile, FirstSectionLastKeyAndNoWriteWhenOnlyRead) {
+TEST(IniFile, FirstSectionLastKey) {
     TempTree tree;
-    const std::string original = Utf16(L"[S]\nx=1\nx=22\nKey =abcde\n[S]\nx=9\n", false);  // a rewrite would show
-    const std::wstring path = tree.AddFile(L"dup.ini", original);
-    CIniFile ini(path.c_str());
+    CIniFile ini(tree.AddFile(L"dup.ini", Utf16(L"[S]\nx=1\nx=22\nKey =abcde\n[S]\nx=9\n", false)).c_str());
     const struct {
         const wchar_t *Section, *Key;
         size_t Capacity;
@@ -88,34 +85,67 @@ TEST(IniFile, FirstSectionLastKeyAndNoWriteWhenOnlyRead) {
     for (const wchar_t* key = ini.FirstKey(L"S"); key; key = ini.NextKey()) keys.push_back(key);
     EXPECT_EQ(keys, (std::vector<std::wstring>{L"x", L"x", L"Key "}));
     EXPECT_EQ(ini.FirstKey(L"Missing"), nullptr);
-    ini.Save();
-    EXPECT_EQ(ReadBytes(path), original);
-
-    // Missing sections that reads added are written once the model is modified.
-    ini.SetString(L"S", L"x", L"3");
-    ini.Save();
-    EXPECT_EQ(ReadBytes(path), Utf16(L"[S]\r\nx=1\r\nx=3\r\nKey =abcde\r\n[S]\r\nx=9\r\n[s]\r\n[Missing]\r\n"));
 }
 
-TEST(IniFile, LoadAppendsAndSaveWritesUtf16WithMarkAndCrLf) {
-    TempTree tree;
-    const std::wstring path = tree.PathOf(L"out.ini"), long2000(2000, L'v');
-    CIniFile ini(tree.AddFile(L"1.ini", Utf16(L"[A]\r\nk=1\r\n")).c_str());
-    ini.Load(tree.AddFile(L"2.ini", Utf16(L"[A]\r\nk=2\r\n[B]\r\n")).c_str());
-    EXPECT_TRUE(ini.Load(path.c_str()));  // missing: nothing added, but Save writes there
-    ini.SetString(L"S", L"a", L"1");
-    ini.SetInt(L"S", L"n", -42);
-    ini.SetString(L"T", L"long", long2000.c_str());
-    ini.SetInt(L"S", L"a", 7);
-    ini.SetString(L"A", L"k", L"\u00E9");
-    ini.Save();
-    EXPECT_EQ(ReadBytes(path),
-              Utf16(L"[A]\r\nk=\u00E9\r\n[A]\r\nk=2\r\n[B]\r\n[S]\r\na=7\r\nn=-42\r\n[T]\r\nlong=" + long2000 + L"\r\n"));
+const std::wstring Product = RegistryValues::ProductKey;
 
-    CIniFile nowhere(tree.PathOf(L"no-such-folder\\x.ini").c_str());
-    nowhere.SetString(L"S", L"a", L"1");
-    nowhere.Save();
-    EXPECT_EQ(GetFileAttributesW(tree.PathOf(L"no-such-folder").c_str()), INVALID_FILE_ATTRIBUTES);
+TEST(Registry, GetStringNeedsRoomForTheTerminator) {
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, Product}});
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CURRENT_USER, Product, L"Text", L"abcd"));
+    ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_CURRENT_USER, Product, nullptr, L"default"));
+    // Stored without a terminator: the reader must still hand back a terminated string.
+    ASSERT_TRUE(RegistrySandbox::WriteValue(HKEY_CURRENT_USER, Product, L"Bare", REG_BINARY, L"wxyz", 8));
+    CRegistry registry;
+    registry.SetKeyPath(Product.c_str());
+    const struct {
+        const wchar_t* Name;
+        DWORD Capacity;
+        const wchar_t* Expected;  // nullptr: the read fails
+    } cases[] = {
+        {L"Text", 5, L"abcd"}, {L"Text", 4, nullptr},    {L"Bare", 5, L"wxyz"},  {L"Bare", 4, nullptr},
+        {nullptr, 8, L"default"}, {nullptr, 7, nullptr}, {L"Missing", 64, nullptr}, {L"Text", 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        std::vector<wchar_t> buffer(c.Capacity + 1, L'#');
+        const bool read = registry.GetString(c.Name, buffer.data(), c.Capacity);
+        EXPECT_EQ(read, c.Expected != nullptr) << c.Name << c.Capacity;
+        if (read && c.Expected) {
+            EXPECT_STREQ(buffer.data(), c.Expected);
+        }
+        EXPECT_EQ(buffer[c.Capacity], L'#') << c.Name << c.Capacity;  // nothing written past the capacity
+    }
+}
+
+TEST(InstallLocations, ExecutablesLieInTheInstallFolder) {
+    const std::wstring installKey = RegistryValues::InstallKey, unredirected = L"Software\\Tamber Soft\\Kestrel";
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring own = std::wstring(exe).substr(0, std::wstring(exe).rfind(L'\\'));
+    const std::wstring longest = L"C:\\" + std::wstring(1019, L'L');  // with "\" and terminator: 1,024
+    const struct {
+        const std::wstring* Key;  // where "InstallLocation" is written; nullptr: nowhere
+        std::wstring Value, Folder;
+    } cases[] = {
+        {&installKey, L"C:\\Apps\\Kestrel\\", L"C:\\Apps\\Kestrel"},
+        {&installKey, L"C:\\Apps\\Kestrel", L"C:\\Apps"},
+        {&installKey, L"Kestrel", L"Kestrel"},
+        {&installKey, L"D:\\Pr\u00F6gramme\\\u65E5\u672C\\", L"D:\\Pr\u00F6gramme\\\u65E5\u672C"},
+        {nullptr, L"", own},
+        {&unredirected, L"C:\\Apps\\Kestrel\\", own},
+        {&installKey, longest + L"\\", longest},
+        {&installKey, longest + L"X\\", own},
+    };
+    RegistrySandbox sandbox({{HKEY_LOCAL_MACHINE, installKey}, {HKEY_LOCAL_MACHINE, unredirected}});
+    for (const auto& c : cases) {
+        RegistrySandbox::DeleteValue(HKEY_LOCAL_MACHINE, installKey, RegistryValues::InstallLocation);
+        RegistrySandbox::DeleteValue(HKEY_LOCAL_MACHINE, unredirected, RegistryValues::InstallLocation);
+        if (c.Key) {
+            ASSERT_TRUE(RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, *c.Key, RegistryValues::InstallLocation, c.Value));
+        }
+        // The programs' names, the drop menu's tool and the droplet files are the command and
+        // droplet tests' business; here only the folder.
+        EXPECT_EQ(InstallLocations::ForContextMenu().MainAppPath, c.Folder + L"\\KestrelApp.exe") << c.Value;
+    }
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 
 namespace {
 
-CommandCode ReadCode(const CRegistry& key, const wchar_t* name) {
-    DWORD value = 0;
-    return key.GetDword(name, &value) ? value : 0;
+RecentCommands ReadPair(const CRegistry& key) {
+    const wchar_t* const names[] = {RegistryValues::Cmd1, RegistryValues::Cmd2};
+    DWORD codes[2];
+    key.GetDwords(names, codes);
+    return {codes[0], codes[1]};
 }
 
 }  // namespace
@@ -15,14 +17,13 @@ CommandCode ReadCode(const CRegistry& key, const wchar_t* name) {
 RecentCommands RecentCommands::Read() {
     CRegistry key;
     key.SetKeyPath(RegistryValues::ContextMenuKey);
-    return {ReadCode(key, RegistryValues::Cmd1), ReadCode(key, RegistryValues::Cmd2)};
+    return ReadPair(key);
 }
 
 void RecentCommands::Record(CommandCode code) {
     CRegistry key;
     key.CreateKeyPath(RegistryValues::ContextMenuKey);
-    const CommandCode cmd1 = ReadCode(key, RegistryValues::Cmd1);
-    const CommandCode cmd2 = ReadCode(key, RegistryValues::Cmd2);
+    const auto [cmd1, cmd2] = ReadPair(key);
     if (cmd1 == 0) {
         key.SetDword(RegistryValues::Cmd1, code);
     } else if (code != cmd1 && code != cmd2) {

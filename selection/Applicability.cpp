@@ -40,9 +40,29 @@ std::wstring WritableProbeFolder(const std::wstring& path) {
 bool IsFirstFolderWritable(const SelectionList& items) {
     if (items.empty()) return false;
     const std::wstring folder = WritableProbeFolder(items[0].Path);
-    if (folder.empty()) return false;
+    // GetTempFileNameW takes no longer folder (and Wine's would overrun the name buffer).
+    if (folder.empty() || folder.size() > MAX_PATH - 14) return false;
     // Creating a file is the only sure test: attributes and ACLs do not tell the whole story.
+    // The file is opened delete-on-close, so the probe costs one open and one close where
+    // GetTempFileNameW's create and DeleteFileW take two of each; GetTempFileNameW, given a
+    // number, only forms the name.
     wchar_t probe[MAX_PATH] = {};
+    UINT unique = GetTickCount();
+    for (UINT tries = 0; tries < 0x10000; ++tries, ++unique) {
+        if (LOWORD(unique) == 0) ++unique;
+        if (GetTempFileNameW(folder.c_str(), L"111", LOWORD(unique), probe) == 0) return false;
+        const HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        // Delete-on-close also needs the right to delete: a folder that lets us create files
+        // but not delete them still counts as writable, as the plain create says.
+        if (error == ERROR_ACCESS_DENIED) break;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_SHARING_VIOLATION) return false;
+    }
     if (GetTempFileNameW(folder.c_str(), L"111", 0, probe) == 0) return false;
     DeleteFileW(probe);
     return true;

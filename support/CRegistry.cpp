@@ -50,6 +50,17 @@ bool CRegistry::GetDword(const wchar_t* name, DWORD* out) const {
     return true;
 }
 
+void CRegistry::GetDwords(const wchar_t* const* names, DWORD* out, size_t count) const {
+    const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_QUERY_VALUE);
+    for (size_t i = 0; i < count; ++i) {
+        out[i] = 0;  // shorter data fills only the low bytes
+        DWORD size = sizeof out[i];
+        if (!key || RegQueryValueExW(key.Get(), names[i], nullptr, nullptr, reinterpret_cast<BYTE*>(&out[i]), &size) !=
+                        ERROR_SUCCESS)
+            out[i] = 0;
+    }
+}
+
 bool CRegistry::GetString(const wchar_t* name, wchar_t* out, DWORD capacity) const {
     if (!out || capacity == 0 || capacity > MAXDWORD / sizeof(wchar_t)) return false;
     const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_QUERY_VALUE);

@@ -84,8 +84,15 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 
 // ---- hostile paths and data objects
 
+// An archive in an existing folder longer than a temporary file name may start with.
+const std::wstring& DeepName() {
+    static const std::wstring name = L"Deep\\" + std::wstring(240, L'd') + L"\\deep.zip";
+    return name;
+}
+
 std::wstring HostilePath(Random& random, const Places& places) {
-    static const wchar_t* const Names[] = {L"a.zip", L"b.kesx", L"Sub", L"Sub\\c.txt", L"spaced name.tar", L"\u00dcbersicht \u6570.7z"};
+    static const wchar_t* const Names[] = {L"a.zip", L"b.kesx", L"Sub", L"Sub\\c.txt", L"spaced name.tar", L"\u00dcbersicht \u6570.7z",
+                                           DeepName().c_str()};
     static const wchar_t* const Odd[] = {L"CON", L"NUL", L"\\\\.\\COM1", L"C:\\AUX.zip", L"\\\\?\\C:\\x.zip", L"", L"C:",
                                          L"\\\\server\\share\\a.zip", L"C:\\a.zip.", L".", L"\\", L"C:\\Sub\\..\\..\\a.rar"};
     switch (random.Below(6)) {
@@ -417,6 +424,7 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
         catalogues.Tree().AddFile(L"Sentinel\\Sub\\c.txt", "notes");
         catalogues.Tree().AddFile(L"Sentinel\\spaced name.tar", std::string(512, '\0'));
         catalogues.Tree().AddFile(L"Sentinel\\\u00dcbersicht \u6570.7z", "7z\xBC\xAF");
+        catalogues.Tree().AddFile(L"Sentinel\\" + DeepName(), "PK\x03\x04 deep down");
         catalogues.AddFile(L"Local\\Tamber Soft\\DropSlots\\keep");
         catalogues.AddFile(L"Common\\Tamber Soft\\Kestrel\\keep");
         for (const wchar_t* droplet : {L"Drops\\d0.kdrop", L"Drops\\d1.kdrop", L"Drops\\d 2.kdrop"}) catalogues.AddFile(droplet);

@@ -324,8 +324,8 @@ void OneItemTable(const Handlers& handlers, const BenchSetup& setup, int reps) {
     printf("   floor = the disk and registry work it must do: one probe, one attribute query, the registry values\n");
     printf("   (EnableContextMenu, InstallLocation, Cmd1, Cmd2) and, with droplets, both special folders, both\n");
     printf("   catalogue files read and each droplet's file checked.\n");
-    printf("   popups = making and destroying as many empty submenus as the menu holds (each one a round trip to the\n");
-    printf("   window server under Wine), shown apart like CoCreate; ratio+ = total / (floor + popups).\n\n");
+    printf("   popups = making and destroying as many empty submenus as the menu holds (under Wine, a round trip to the\n");
+    printf("   wine server each way), shown apart like CoCreate; ratio+ = total / (floor + popups).\n\n");
     printf("%-22s %-5s | %9s %9s %9s %9s %9s %9s | %9s | %9s %6s | %7s %6s | %14s\n", "item", "attrs", "create", "Initialize",
            "Query", "Destroy", "release", "total", "CoCreate", "floor", "ratio", "popups", "ratio+", "queries/probes");
     const struct {

@@ -36,14 +36,18 @@ ComPtr<IExplorerCommand> NewRoot() {
     ComPtr<IClassFactory> factory;
     ComPtr<IExplorerCommand> root;
     EXPECT_EQ(CKrShellExtModule::Instance().DllGetClassObject(KrGuids::ExplorerCommand, IID_PPV_ARGS(&factory)), S_OK);
-    if (factory) EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&root)), S_OK);
+    if (factory) {
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&root)), S_OK);
+    }
     return root;
 }
 
 // Explorer's array of the items. The shell makes no array without items, so none stands for it.
 ComPtr<IShellItemArray> ItemsOf(const std::vector<std::wstring>& paths) {
     ComPtr<IShellItemArray> items;
-    if (!paths.empty()) EXPECT_EQ(ShellItemArrayOf(paths, &items), S_OK);
+    if (!paths.empty()) {
+        EXPECT_EQ(ShellItemArrayOf(paths, &items), S_OK);
+    }
     return items;
 }
 
@@ -79,7 +83,11 @@ std::wstring ClassicTree(const ShellRightClick& click) {
     if (shell.empty()) return {};
     MenuItemSnapshot kestrel = shell.back();
     std::vector<MenuItemSnapshot> children(shell.begin() + 1, shell.end() - 1);
-    if (!children.empty()) children.push_back(MenuItemSnapshot{L"", 0, true});
+    if (!children.empty()) {
+        MenuItemSnapshot separator;
+        separator.Separator = true;
+        children.push_back(separator);
+    }
     children.insert(children.end(), kestrel.Submenu.begin(), kestrel.Submenu.end());
     kestrel.Submenu = children;
     return Render(click, {kestrel}, 0);
@@ -239,7 +247,9 @@ TEST_F(ExplorerCommandTest, HiddenWithoutFileSystemItemsOrWhenSwitchedOff) {
         for (ComPtr<IExplorerCommand> child; children->Next(1, &child, nullptr) == S_OK; child.Reset()) {
             EXPCMDFLAGS flags = ECF_DEFAULT;
             child->GetFlags(&flags);
-            if (flags == ECF_DEFAULT) EXPECT_EQ(child->Invoke(items.Get(), nullptr), E_INVALIDARG);
+            if (flags == ECF_DEFAULT) {
+                EXPECT_EQ(child->Invoke(items.Get(), nullptr), E_INVALIDARG);
+            }
         }
         EXPECT_TRUE(Handed.Now().empty());
     }

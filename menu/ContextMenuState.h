@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands/CommandCode.h"
+#include "menu/UniqueBitmap.h"
 #include "selection/SelectionItem.h"
 #include "support/InstallLocations.h"
 
@@ -13,4 +14,6 @@ struct ContextMenuState {
     SelectionList SelectionItems;
     std::wstring SelectionFolder;
     std::vector<CommandCode> InsertedKinds;
+    // Droplet images the process does not keep: they live as long as the handler's menus.
+    std::vector<UniqueBitmap> DropletImages;
 };

@@ -16,7 +16,7 @@ void InsertDroplet(ContextMenuState& state, HMENU menu, UINT position, UINT imag
                    uint32_t number, const std::wstring& path) {
     // Everything that may allocate comes first, so an entry is never left without its code.
     const std::wstring name = DropletName(path);
-    const HBITMAP image = MenuImages::Process().DropletImage(path);
+    const HBITMAP image = MenuImages::Process().DropletImage(path, state.DropletImages);
     state.InsertedKinds.reserve(state.InsertedKinds.size() + 1);
 
     InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING, cursor.NextId, name.c_str());

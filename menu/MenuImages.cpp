@@ -108,7 +108,7 @@ void MenuImages::Attach(HMENU menu, UINT position, UINT imageId) {
     if (HBITMAP image = Get(imageId)) SetMenuItemBitmaps(menu, position, MF_BYPOSITION, image, nullptr);
 }
 
-HBITMAP MenuImages::DropletImage(const std::wstring& path) {
+HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBitmap>& handlerOwned) {
     WIN32_FILE_ATTRIBUTE_DATA file{};
     const bool known = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file) != FALSE;
 
@@ -116,9 +116,11 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path) {
     auto found = known ? Droplets.find(path) : Droplets.end();
     if (found != Droplets.end() && CompareFileTime(&found->second.Written, &file.ftLastWriteTime) == 0)
         return found->second.Image.Get();
-    // Room first, so keeping what is made below cannot fail.
-    Replaced.reserve(Replaced.size() + 1);
-    if (known && found == Droplets.end()) found = Droplets.emplace(path, Droplet{file.ftLastWriteTime, {}}).first;
+    const bool cached = known && (found != Droplets.end() || Droplets.size() < CachedDroplets);
+    // Room first, where the made image or the one it replaces goes, so keeping it cannot fail.
+    std::vector<UniqueBitmap>& kept = cached ? Replaced : handlerOwned;
+    kept.reserve(kept.size() + 1);
+    if (cached && found == Droplets.end()) found = Droplets.emplace(path, Droplet{file.ftLastWriteTime, {}}).first;
 
     if (!GdiplusToken) {
         const Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
@@ -126,9 +128,8 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path) {
     }
     UniqueBitmap image(MakeDropletImage(path.c_str()));
     const HBITMAP made = image.Get();
-    if (!known) {
-        // Not cached without a time to compare; kept until release like every other image.
-        if (made) Replaced.push_back(std::move(image));
+    if (!cached) {
+        if (made) handlerOwned.push_back(std::move(image));
         return made;
     }
     if (found->second.Image.Get()) Replaced.push_back(std::move(found->second.Image));

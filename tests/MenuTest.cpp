@@ -22,6 +22,7 @@
 #include "commands/CommandTable.h"
 #include "commands/HelpStrings.h"
 #include "commands/MenuText.h"
+#include "menu/MenuImages.h"
 #include "module/CKrShellExtModule.h"
 #include "shellkit/ProcessResources.h"
 #include "support/RegistryValues.h"
@@ -390,6 +391,18 @@ TEST_F(ImagesTest, ImagesAreSharedUntilTheLibraryMayUnload) {
     for (const auto* images : {&first, &changed})
         for (HBITMAP image : *images) EXPECT_EQ(GetObjectType(image), 0u);
     EXPECT_EQ(GdiObjectCount(), before);
+
+    // More droplet files than the process keeps images of: the others go with their handler.
+    std::wstring many = L"[DropSlots]\n";
+    for (size_t i = 0; i < MenuImages::CachedDroplets + 5; ++i) {
+        const std::wstring name = L"many " + std::to_wstring(i) + L".txt";
+        Folders.AddFile(L"Drops\\" + name);
+        many += std::to_wstring(i) + L"=%D\\" + name + L"\n";
+    }
+    Folders.Write(many.c_str(), nullptr);
+    EXPECT_EQ(rightClick().size(), 10 + MenuImages::CachedDroplets + 5);
+    EXPECT_EQ(GdiObjectCount(), before + 11 + MenuImages::CachedDroplets);
+    EXPECT_EQ(CKrShellExtModule::Instance().DllCanUnloadNow(), S_OK);
 }
 
 }  // namespace

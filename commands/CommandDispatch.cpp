@@ -11,16 +11,16 @@ enum class Operation { Request, Wizard, Schedule };
 struct CommandAction {
     CommandCode Code;
     Operation Run;
-    std::wstring InstallLocations::*Executable;  // for requests
+    std::wstring InstallLocations::Programs::*Executable;  // for requests
     ItemFilter Filter;                           // for requests
     int32_t WizardType;                          // for wizards
 };
 
-constexpr auto Batch = &InstallLocations::BatchToolPath;
-constexpr auto Converter = &InstallLocations::ConverterPath;
-constexpr auto MainApp = &InstallLocations::MainAppPath;
-constexpr auto Wizard = &InstallLocations::WizardPath;
-constexpr auto Scheduler = &InstallLocations::SchedulerPath;
+constexpr auto Batch = &InstallLocations::Programs::BatchToolPath;
+constexpr auto Converter = &InstallLocations::Programs::ConverterPath;
+constexpr auto MainApp = &InstallLocations::Programs::MainAppPath;
+constexpr auto Wizard = &InstallLocations::Programs::WizardPath;
+constexpr auto Scheduler = &InstallLocations::Programs::SchedulerPath;
 
 constexpr CommandAction Actions[] = {
     {Cmd::ExtractHere, Operation::Request, Batch, ItemFilter::ArchivesOnly, 0},
@@ -54,7 +54,7 @@ constexpr CommandAction Actions[] = {
 HRESULT Run(const ContextMenuState& state, const CommandAction& action) {
     switch (action.Run) {
     case Operation::Request:
-        return LaunchWithRequest(state, state.Paths.*action.Executable, action.Filter, action.Code);
+        return LaunchWithRequest(state, state.Paths.Executables().*action.Executable, action.Filter, action.Code);
     case Operation::Wizard:
         return LaunchWizard(state, action.WizardType);
     case Operation::Schedule:

@@ -123,7 +123,7 @@ HRESULT LaunchWithRequest(const ContextMenuState& state, const std::wstring& exe
 }
 
 HRESULT LaunchWizard(const ContextMenuState& state, int32_t wizardType) {
-    return WriteRequestAndStart(state.Paths.WizardPath, L"-i", [&](CIniFile& request) {
+    return WriteRequestAndStart(state.Paths.Executables().WizardPath, L"-i", [&](CIniFile& request) {
         for (size_t position = 0; position < state.SelectionItems.size(); ++position)
             WriteItem(request, position, state.SelectionItems[position], false);
         request.SetInt(L"Archive", L"WizardType", wizardType);
@@ -143,5 +143,5 @@ HRESULT LaunchDropRequest(const SelectionList& droppedItems, const std::wstring&
 HRESULT LaunchScheduler(const ContextMenuState& state) {
     const std::wstring list = CreateUniqueFile(UserTempFolder(), L"Kestrel");
     if (list.empty() || !WriteListFile(list, state.SelectionItems)) return E_FAIL;
-    return StartProgram(state.Paths.SchedulerPath, L'"' + list + L"\" -c");
+    return StartProgram(state.Paths.Executables().SchedulerPath, L'"' + list + L"\" -c");
 }

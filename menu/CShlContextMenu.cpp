@@ -10,7 +10,7 @@
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"
 
-CShlContextMenu::CShlContextMenu() { State.Paths = InstallLocations::ForContextMenu(); }
+CShlContextMenu::CShlContextMenu() = default;
 
 CShlContextMenu::~CShlContextMenu() = default;
 

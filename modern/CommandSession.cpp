@@ -33,7 +33,6 @@ const RecentCommands& CommandSession::Recent() {
 const ContextMenuState& CommandSession::State() {
     if (!Selection) {
         auto state = std::make_unique<ContextMenuState>();
-        state->Paths = InstallLocations::ForContextMenu();
         state->SelectionItems.reserve(Paths.size());
         for (const std::wstring& path : Paths) state->SelectionItems.push_back(ClassifyPath(path.c_str()));
         if (!Paths.empty()) state->SelectionFolder = SelectionFolder(Paths.front());

@@ -12,16 +12,16 @@ namespace {
 constexpr DWORD PathBufferLength = 1024;
 
 struct Executable {
-    std::wstring InstallLocations::*Field;
+    std::wstring InstallLocations::Programs::*Field;
     const wchar_t* Name;
 };
 
-constexpr Executable Executables[] = {
-    {&InstallLocations::MainAppPath, L"\\KestrelApp.exe"},
-    {&InstallLocations::ConverterPath, L"\\Recast.exe"},
-    {&InstallLocations::WizardPath, L"\\Guide.exe"},
-    {&InstallLocations::BatchToolPath, L"\\Batch.exe"},
-    {&InstallLocations::SchedulerPath, L"\\Agenda.exe"},
+constexpr Executable ProgramNames[] = {
+    {&InstallLocations::Programs::MainAppPath, L"\\KestrelApp.exe"},
+    {&InstallLocations::Programs::ConverterPath, L"\\Recast.exe"},
+    {&InstallLocations::Programs::WizardPath, L"\\Guide.exe"},
+    {&InstallLocations::Programs::BatchToolPath, L"\\Batch.exe"},
+    {&InstallLocations::Programs::SchedulerPath, L"\\Agenda.exe"},
 };
 
 // Everything before the last backslash; text without one stays whole.
@@ -39,7 +39,8 @@ std::wstring DropletFile(int folder, const wchar_t* subFolder) {
 
 }  // namespace
 
-InstallLocations InstallLocations::ForContextMenu() {
+const InstallLocations::Programs& InstallLocations::Executables() const {
+    if (Installed) return *Installed;
     CRegistry registry;
     registry.SetRoot(CRegistry::LocalMachine);
     registry.SetKeyPath(RegistryValues::InstallKey);
@@ -48,9 +49,9 @@ InstallLocations InstallLocations::ForContextMenu() {
     const std::wstring folder = CutAtLastBackslash(
         registry.GetString(RegistryValues::InstallLocation, location, PathBufferLength) ? location : ModuleFilePath());
 
-    InstallLocations paths;
-    for (const Executable& executable : Executables) paths.*executable.Field = folder + executable.Name;
-    return paths;
+    Programs programs;
+    for (const Executable& executable : ProgramNames) programs.*executable.Field = folder + executable.Name;
+    return Installed.emplace(std::move(programs));
 }
 
 const InstallLocations::CatalogueFiles& InstallLocations::DropletFiles() const {

@@ -35,7 +35,7 @@ class CommandTest : public KestrelUserTest {
 protected:
     // The handler state that Initialize and the constructor leave for these paths.
     void Select(const std::vector<std::wstring>& paths) {
-        State.Paths = InstallLocations::ForContextMenu();
+        State.Paths = {};
         State.SelectionItems.clear();
         for (const std::wstring& path : paths)
             State.SelectionItems.push_back(ShellRightClick::OffersAttributes()

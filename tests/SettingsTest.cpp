@@ -144,7 +144,7 @@ TEST(InstallLocations, ExecutablesLieInTheInstallFolder) {
         }
         // The programs' names, the drop menu's tool and the droplet files are the command and
         // droplet tests' business; here only the folder.
-        EXPECT_EQ(InstallLocations::ForContextMenu().MainAppPath, c.Folder + L"\\KestrelApp.exe") << c.Value;
+        EXPECT_EQ(InstallLocations{}.Executables().MainAppPath, c.Folder + L"\\KestrelApp.exe") << c.Value;
     }
 }
 

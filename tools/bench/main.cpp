@@ -199,14 +199,8 @@ std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfi
 void ReadRegistryValues() {
     HKEY key = nullptr;
     DWORD value = 0, size = sizeof(value);
-    wchar_t text[1024];
-    DWORD textSize = sizeof(text);
     if (!RegOpenKeyExW(HKEY_CURRENT_USER, RegistryValues::ProductKey, 0, KEY_READ, &key)) {
         RegQueryValueExW(key, RegistryValues::EnableContextMenu, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-        RegCloseKey(key);
-    }
-    if (!RegOpenKeyExW(HKEY_LOCAL_MACHINE, RegistryValues::InstallKey, 0, KEY_READ, &key)) {
-        RegQueryValueExW(key, RegistryValues::InstallLocation, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &textSize);
         RegCloseKey(key);
     }
     if (!RegOpenKeyExW(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey, 0, KEY_READ, &key)) {
@@ -322,7 +316,7 @@ void SelectionTable(const Handlers& handlers, const BenchSetup& setup, const std
 void OneItemTable(const Handlers& handlers, const BenchSetup& setup, int reps) {
     printf("\n2. One item's right-click in parts: median of %d runs, milliseconds (library loaded; the class object kept).\n", reps);
     printf("   floor = the disk and registry work it must do: one probe, one attribute query, the registry values\n");
-    printf("   (EnableContextMenu, InstallLocation, Cmd1, Cmd2) and, with droplets, both special folders, both\n");
+    printf("   (EnableContextMenu, Cmd1, Cmd2) and, with droplets, both special folders, both\n");
     printf("   catalogue files read and each droplet's file checked.\n");
     printf("   popups = making and destroying as many empty submenus as the menu holds (under Wine, a round trip to the\n");
     printf("   wine server each way), shown apart like CoCreate; ratio+ = total / (floor + popups).\n\n");

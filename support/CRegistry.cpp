@@ -53,11 +53,11 @@ bool CRegistry::GetDword(const wchar_t* name, DWORD* out) const {
 void CRegistry::GetDwords(const wchar_t* const* names, DWORD* out, size_t count) const {
     const UniqueKey key = OpenKey(RootHandle, HasPath ? Path.c_str() : nullptr, KEY_QUERY_VALUE);
     for (size_t i = 0; i < count; ++i) {
-        out[i] = 0;  // shorter data fills only the low bytes
-        DWORD size = sizeof out[i];
-        if (!key || RegQueryValueExW(key.Get(), names[i], nullptr, nullptr, reinterpret_cast<BYTE*>(&out[i]), &size) !=
-                        ERROR_SUCCESS)
-            out[i] = 0;
+        DWORD value = 0;  // shorter data fills only the low bytes
+        DWORD size = sizeof value;
+        const bool read = key && RegQueryValueExW(key.Get(), names[i], nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                                                  &size) == ERROR_SUCCESS;
+        out[i] = read ? value : 0;
     }
 }
 

@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "commands/CommandCode.h"
 #include "fixtures/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
-#include "fixtures/RegisteredLibrary.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/UiLanguageOverride.h"
-#include "commands/CommandCode.h"
 #include "module/CKrShellExtModule.h"
 #include "module/Guids.h"
 #include "resources/resource.h"
 #include "shellkit/CommandTree.h"
+#include "shellkit/RegisteredLibrary.h"
 #include "support/InstallLocations.h"
 
 namespace {

@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/FileSystemCalls.h"
-#include "fixtures/KestrelUserTest.h"
-#include "fixtures/RegistrySandbox.h"
-#include "fixtures/RememberedCodes.h"
-#include "fixtures/ShellRightClick.h"
-#include "fixtures/TempTree.h"
 #include "commands/CommandTable.h"
 #include "commands/HelpStrings.h"
 #include "commands/MenuText.h"
+#include "fixtures/FileSystemCalls.h"
+#include "fixtures/KestrelUserTest.h"
+#include "fixtures/RememberedCodes.h"
+#include "fixtures/ShellRightClick.h"
 #include "menu/MenuImages.h"
 #include "module/CKrShellExtModule.h"
 #include "shellkit/ProcessResources.h"
+#include "shellkit/RegistrySandbox.h"
+#include "shellkit/TempTree.h"
 #include "support/RegistryValues.h"
 
 namespace {

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/DropletCatalogueFolders.h"
 #include "fixtures/LoadedLibrary.h"
-#include "fixtures/RegisteredLibrary.h"
-#include "fixtures/TempTree.h"
 #include "module/CRegistrar.h"
 #include "module/Guids.h"
+#include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ProcessResources.h"
+#include "shellkit/RegisteredLibrary.h"
+#include "shellkit/TempTree.h"
 #include "support/RegistryValues.h"
 #include "support/UniqueKey.h"
 

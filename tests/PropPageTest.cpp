@@ -11,13 +11,13 @@
 #include <utility>
 #include <vector>
 
-#include "shellkit/HDropDataObject.h"
 #include "fixtures/LoadedLibrary.h"
-#include "fixtures/RegistrySandbox.h"
-#include "fixtures/TempTree.h"
 #include "module/Guids.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"
+#include "shellkit/HDropDataObject.h"
+#include "shellkit/RegistrySandbox.h"
+#include "shellkit/TempTree.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "shellkit/HDropDataObject.h"
 #include "dropmenu/CShlDropMenu.h"
 #include "fixtures/FileSystemCalls.h"
-#include "fixtures/RegistrySandbox.h"
 #include "fixtures/ShellRightClick.h"
-#include "fixtures/TempTree.h"
 #include "menu/CShlContextMenu.h"
 #include "proppage/CPropPageExt.h"
 #include "selection/Applicability.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
+#include "shellkit/HDropDataObject.h"
+#include "shellkit/RegistrySandbox.h"
+#include "shellkit/TempTree.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/RegistrySandbox.h"
-#include "fixtures/TempTree.h"
+#include "shellkit/RegistrySandbox.h"
+#include "shellkit/TempTree.h"
 #include "support/CIniFile.h"
 #include "support/CRegistry.h"
 #include "support/InstallLocations.h"

@@ -8,10 +8,10 @@
 #include <tuple>
 
 #include "fixtures/ShellRightClick.h"
-#include "fixtures/TempTree.h"
 #include "fixtures/UiLanguageOverride.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
+#include "shellkit/TempTree.h"
 #include "support/UiLanguage.h"
 #include "support/UiResource.h"
 

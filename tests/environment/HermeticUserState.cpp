@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "fixtures/DropletCatalogueFolders.h"
-#include "fixtures/RegistrySandbox.h"
+#include "shellkit/DropletCatalogueFolders.h"
+#include "shellkit/RegistrySandbox.h"
 #include "support/RegistryValues.h"
 
 namespace {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "shellkit/TempTree.h"
+
 // A file's bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 
@@ -37,7 +39,7 @@ public:
     StandinRecords(const StandinRecords&) = delete;
     StandinRecords& operator=(const StandinRecords&) = delete;
 
-    const std::wstring& Folder() const { return RecordFolder; }
+    const std::wstring& Folder() const { return Records.Path(); }
 
     // Every finished record so far, oldest first.
     std::vector<StandinRecord> All() const;
@@ -48,7 +50,7 @@ public:
     static std::wstring ArchiverFolder();
 
 private:
-    std::wstring RecordFolder;
+    TempTree Records;
     std::wstring SavedVariable;
     bool HadVariable = false;
 };

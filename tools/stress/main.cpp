@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/DropletCatalogueFolders.h"
-#include "fixtures/RegisteredLibrary.h"
-#include "fixtures/RegistrySandbox.h"
-#include "fixtures/TempTree.h"
 #include "module/Guids.h"
+#include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
+#include "shellkit/RegisteredLibrary.h"
+#include "shellkit/RegistrySandbox.h"
+#include "shellkit/TempTree.h"
 #include "support/RegistryValues.h"
 
 using Microsoft::WRL::ComPtr;

@@ -6,6 +6,8 @@
 
 #include "support/RegistryValues.h"
 
+namespace Reg = RegistryValues;
+
 namespace {
 
 void Touch(const std::wstring& path) {
@@ -15,47 +17,11 @@ void Touch(const std::wstring& path) {
 
 void MakeFolder(const std::wstring& path) { SHCreateDirectoryExW(nullptr, path.c_str(), nullptr); }
 
-bool ReadAll(const std::wstring& path, std::string& bytes) {
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file) return false;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
-    fclose(file);
-    return true;
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (!file) return;
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-}
-
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
-    return path;
-}
-
-// UTF-16LE with its mark and CR LF line ends, as the archiver writes catalogues.
-std::string Utf16(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        if (c == L'\n') bytes.append("\r\0", 2);
-        bytes.append(reinterpret_cast<const char*>(&c), 2);
-    }
-    return bytes;
-}
-
-void SetString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
-    RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
 }  // namespace
 
-void ForgetRememberedCommands() { RegDeleteTreeW(HKEY_CURRENT_USER, RegistryValues::ContextMenuKey); }
+void ForgetRememberedCommands() { RegistrySandbox::DeleteKey(HKEY_CURRENT_USER, Reg::ContextMenuKey); }
 
-BenchSetup::BenchSetup(const std::wstring& dataFolder, size_t largest)
+BenchSetup::BenchSetup(const std::wstring& dataFolder, const std::wstring& archiver, size_t largest)
     : Data(dataFolder), RequestFolder(dataFolder + L"\\Requests") {
     MakeFolder(RequestFolder);
     const wchar_t* folders[] = {L"\\Archives", L"\\Files", L"\\Mix"};
@@ -81,40 +47,18 @@ BenchSetup::BenchSetup(const std::wstring& dataFolder, size_t largest)
     }
     Touch(OneFile());
     Touch(OneArchive());
-    for (const wchar_t* droplet : {L"\\Droplets\\Backup to USB.exe", L"\\Droplets\\Mail to Office.exe"}) {
-        MakeFolder(Data + L"\\Droplets");
-        DropletFiles.push_back(Data + droplet);
-        Touch(DropletFiles.back());
-    }
+    for (const wchar_t* droplet : {L"Drops\\Backup to USB.exe", L"Drops\\Mail to Office.exe"})
+        DropletFiles.push_back(Catalogues.AddFile(droplet));
 
-    UserCatalogueFile = SpecialFolder(CSIDL_LOCAL_APPDATA) + L"\\Tamber Soft\\DropSlots\\DropSlots.ini";
-    SharedCatalogueFile = SpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Tamber Soft\\Kestrel\\DropSlots.ini";
-    HadUserCatalogue = ReadAll(UserCatalogueFile, SavedUserCatalogue);
-    HadSharedCatalogue = ReadAll(SharedCatalogueFile, SavedSharedCatalogue);
-
-    const DWORD on = 1;
-    RegSetKeyValueW(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::EnableContextMenu, REG_DWORD, &on,
-                    sizeof(on));
-    SetString(HKEY_CURRENT_USER, RegistryValues::ProductKey, RegistryValues::TempFolder, RequestFolder);
-    ForgetRememberedCommands();
-}
-
-BenchSetup::~BenchSetup() {
-    DeleteFileW(UserCatalogueFile.c_str());
-    DeleteFileW(SharedCatalogueFile.c_str());
-    if (HadUserCatalogue) WriteAll(UserCatalogueFile, SavedUserCatalogue);
-    if (HadSharedCatalogue) WriteAll(SharedCatalogueFile, SavedSharedCatalogue);
+    RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);
+    RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, RequestFolder);
+    RegistrySandbox::WriteString(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation, archiver);
     ForgetRememberedCommands();
 }
 
 void BenchSetup::UseDroplets(bool on) const {
-    DeleteFileW(UserCatalogueFile.c_str());
-    DeleteFileW(SharedCatalogueFile.c_str());
-    if (!on) return;
-    MakeFolder(UserCatalogueFile.substr(0, UserCatalogueFile.rfind(L'\\')));
-    WriteAll(UserCatalogueFile, Utf16(L"[DropSlots]\n1=" + DropletFiles[0] + L"\n"));
-    MakeFolder(SharedCatalogueFile.substr(0, SharedCatalogueFile.rfind(L'\\')));
-    WriteAll(SharedCatalogueFile, Utf16(L"[DropSlots]\n1=" + DropletFiles[1] + L"\n"));
+    if (on) Catalogues.Write(L"[DropSlots]\n1=%D\\Backup to USB.exe\n", L"[DropSlots]\n1=%D\\Mail to Office.exe\n");
+    else Catalogues.Write(nullptr, nullptr);
 }
 
 std::vector<std::wstring> BenchSetup::Selection(Kind kind, size_t n) const {

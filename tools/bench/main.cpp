@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "BenchSetup.h"
-#include "Samples.h"
 #include "module/Guids.h"
+#include "Samples.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ImportHook.h"
 #include "shellkit/MenuSnapshot.h"
@@ -214,11 +214,13 @@ void ReadRegistryValues() {
 
 // Where the catalogue lies, both files read whole, and each droplet's file checked.
 void ReadCatalogue(const BenchSetup& setup) {
-    wchar_t folder[MAX_PATH];
-    SHGetSpecialFolderPathW(nullptr, folder, CSIDL_LOCAL_APPDATA, FALSE);
-    SHGetSpecialFolderPathW(nullptr, folder, CSIDL_COMMON_APPDATA, FALSE);
-    for (const std::wstring* file : {&setup.UserCatalogue(), &setup.SharedCatalogue()}) {
-        HANDLE handle = CreateFileW(file->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::pair<int, const wchar_t*> files[] = {{CSIDL_LOCAL_APPDATA, L"\\Tamber Soft\\DropSlots\\DropSlots.ini"},
+                                                    {CSIDL_COMMON_APPDATA, L"\\Tamber Soft\\Kestrel\\DropSlots.ini"}};
+    for (const auto& [csidl, file] : files) {
+        wchar_t folder[MAX_PATH];
+        SHGetSpecialFolderPathW(nullptr, folder, csidl, FALSE);
+        HANDLE handle = CreateFileW((folder + std::wstring(file)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
         char bytes[4096];
         DWORD read = 0;
         ReadFile(handle, bytes, sizeof(bytes), &read, nullptr);
@@ -455,10 +457,8 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t self[MAX_PATH];
     std::wstring archiver(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
     archiver = archiver.substr(0, archiver.rfind(L'\\') + 1) + L"archiver\\";
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, RegistryValues::InstallKey, RegistryValues::InstallLocation, REG_SZ,
-                    archiver.c_str(), static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
     {
-        const BenchSetup setup(argv[1], std::max<size_t>(*std::max_element(sizes.begin(), sizes.end()), 10000));
+        const BenchSetup setup(argv[1], archiver, std::max<size_t>(*std::max_element(sizes.begin(), sizes.end()), 10000));
         Handlers handlers;
         if (FAILED(CoGetClassObject(KrGuids::ShlContextMenu, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                     reinterpret_cast<void**>(&handlers.ContextMenu))) ||

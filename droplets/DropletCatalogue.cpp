@@ -1,16 +1,22 @@
 #include "droplets/DropletCatalogue.h"
 
-#include "droplets/DropletFile.h"
-
-bool DropletCatalogue::HasDroplets() const {
-    return DropletFile(UserFile).First() || DropletFile(SharedFile).First();
+DropletFile& DropletCatalogue::File(int which) const {
+    std::optional<DropletFile>& file = Files[which];
+    if (!file) file.emplace(which == User ? Paths.UserDropletFile() : Paths.SharedDropletFile());
+    return *file;
 }
+
+void DropletCatalogue::Forget() const {
+    for (std::optional<DropletFile>& file : Files) file.reset();
+}
+
+bool DropletCatalogue::HasDroplets() const { return File(User).First() || File(Shared).First(); }
 
 std::wstring DropletCatalogue::Find(uint32_t number) const {
     // Only the entry with that number is read and checked; the others are just counted.
     uint32_t first = 0;
-    for (const std::wstring* path : {&UserFile, &SharedFile}) {
-        DropletFile file(*path);
+    for (int which : {User, Shared}) {
+        DropletFile& file = File(which);
         for (bool more = file.First(); more; more = file.Next(), ++first)
             if (first == number) return file.Droplet();
     }
@@ -19,11 +25,9 @@ std::wstring DropletCatalogue::Find(uint32_t number) const {
 
 std::vector<DropletCatalogue::Droplet> DropletCatalogue::Shown() const {
     std::vector<Droplet> droplets;
-    uint32_t number = 0;
-    for (const std::wstring* path : {&UserFile, &SharedFile}) {
-        DropletFile file(*path);
-        for (bool more = file.First(); more; more = file.Next(), ++number)
-            if (std::wstring droplet = file.Droplet(); !droplet.empty()) droplets.push_back({number, std::move(droplet)});
-    }
+    ForEachShown([&droplets](Droplet droplet) {
+        droplets.push_back(std::move(droplet));
+        return true;
+    });
     return droplets;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands/CommandCode.h"
+#include "droplets/DropletCatalogue.h"
 #include "menu/UniqueBitmap.h"
 #include "selection/SelectionItem.h"
 #include "support/InstallLocations.h"
@@ -11,6 +12,8 @@
 // needed), the selection from Initialize and the codes of the menu built last.
 struct ContextMenuState {
     InstallLocations Paths;
+    // The catalogue as the menu being built reads it; a launch reads it afresh.
+    DropletCatalogue Catalogue{Paths};
     SelectionList SelectionItems;
     std::wstring SelectionFolder;
     std::vector<CommandCode> InsertedKinds;

@@ -12,6 +12,11 @@
 namespace {
 static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITEMINFOW");
 
+struct CatalogueForgotten {
+    const DropletCatalogue& Catalogue;
+    ~CatalogueForgotten() { Catalogue.Forget(); }
+};
+
 // Index the next entry appended to a menu will have: where its image goes.
 UINT NextIndex(HMENU menu) {
     const int count = GetMenuItemCount(menu);
@@ -24,6 +29,9 @@ UINT BuildContextMenu(ContextMenuState& state, HMENU menu, UINT indexMenu, UINT 
     if ((flags & (CMF_EXPLORE | CMF_CANRENAME)) == 0) return 0;
     if (state.SelectionItems.empty()) return 0;
 
+    // Every build reads the catalogue afresh, and once; the handler keeps none of it between menus.
+    state.Catalogue.Forget();
+    const CatalogueForgotten forgotten{state.Catalogue};
     const MenuPlan plan = PlanContextMenu(state, RecentCommands::Read());
     const uint64_t room = idCmdLast >= idCmdFirst ? uint64_t{idCmdLast} - idCmdFirst + 1 : 0;
     if (plan.FixedCount() > room) return 0;

@@ -1,7 +1,6 @@
 #include "menu/MenuDroplets.h"
 
 #include "droplets/DropletCatalogue.h"
-#include "droplets/DropletFile.h"
 #include "droplets/DropletName.h"
 #include "launch/RequestFile.h"
 #include "menu/MenuImages.h"
@@ -26,19 +25,6 @@ void InsertDroplet(ContextMenuState& state, HMENU menu, UINT position, UINT imag
     state.InsertedKinds.push_back(Cmd::FirstDroplet + number);
 }
 
-// The droplets of one catalogue file. Numbers count every entry, shown or not; the image
-// position counts the entries of the popup.
-void AppendDropletItems(ContextMenuState& state, const std::wstring& catalogueFile, HMENU popup, MenuCursor& cursor,
-                        uint32_t& nextNumber, UINT& imagePosition) {
-    DropletFile file(catalogueFile);
-    for (bool more = file.First(); more && HasRoom(cursor); more = file.Next(), ++nextNumber) {
-        const std::wstring path = file.Droplet();
-        if (path.empty()) continue;
-        InsertDroplet(state, popup, cursor.InsertPosition, imagePosition, cursor, nextNumber, path);
-        ++imagePosition;
-    }
-}
-
 // Each path followed by a blank, in double quotes when it holds one (as PathQuoteSpacesW
 // quotes, without its MAX_PATH limit).
 std::wstring DropletParameters(const SelectionList& items) {
@@ -55,26 +41,29 @@ std::wstring DropletParameters(const SelectionList& items) {
 
 }  // namespace
 
-bool Available(const ContextMenuState& state) { return DropletCatalogue(state.Paths).HasDroplets(); }
+bool Available(const ContextMenuState& state) { return state.Catalogue.HasDroplets(); }
 
 void FillSubmenu(ContextMenuState& state, HMENU popup, MenuCursor& cursor) {
-    uint32_t nextNumber = 0;
-    UINT imagePosition = 0;
-    AppendDropletItems(state, state.Paths.UserDropletFile(), popup, cursor, nextNumber, imagePosition);
-    AppendDropletItems(state, state.Paths.SharedDropletFile(), popup, cursor, nextNumber, imagePosition);
+    UINT imagePosition = 0;  // counts the entries of the popup
+    state.Catalogue.ForEachShown([&](const DropletCatalogue::Droplet& droplet) {
+        if (!HasRoom(cursor)) return false;
+        InsertDroplet(state, popup, cursor.InsertPosition, imagePosition++, cursor, droplet.Number, droplet.Path);
+        return true;
+    });
 }
 
 // InsertDropletEntry: codes below 36 name no droplet.
 void InsertRemembered(ContextMenuState& state, HMENU shellMenu, MenuCursor& cursor, CommandCode code) {
     if (code < Cmd::FirstDroplet || !HasRoom(cursor)) return;
     const uint32_t number = code - Cmd::FirstDroplet;
-    const std::wstring path = DropletCatalogue(state.Paths).Find(number);
+    const std::wstring path = state.Catalogue.Find(number);
     if (path.empty()) return;
     InsertDroplet(state, shellMenu, cursor.ShellIndex, cursor.ShellIndex, cursor, number, path);
     ++cursor.ShellIndex;
 }
 
 HRESULT LaunchDroplet(const ContextMenuState& state, uint32_t number) {
+    // Read afresh: the catalogue may have changed since the menu was built.
     const std::wstring path = DropletCatalogue(state.Paths).Find(number);
     if (path.empty()) return E_FAIL;
     return StartProgram(path, DropletParameters(state.SelectionItems));

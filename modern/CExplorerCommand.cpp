@@ -102,7 +102,7 @@ std::vector<CommandNode> CExplorerCommand::Children() {
     std::vector<CommandNode> children;
     const Place place = Opens();
     if (place == Place::Droplets) {
-        for (DropletCatalogue::Droplet& droplet : DropletCatalogue(Session->State().Paths).Shown())
+        for (DropletCatalogue::Droplet& droplet : Session->State().Catalogue.Shown())
             children.push_back({Role::Droplet, Cmd::FirstDroplet + droplet.Number, std::move(droplet.Path)});
         return children;
     }

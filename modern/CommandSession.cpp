@@ -50,6 +50,6 @@ std::wstring CommandSession::RememberedDroplet(CommandCode code) {
     for (const auto& [known, path] : RememberedDroplets)
         if (known == code) return path;
     std::wstring path;
-    if (code >= Cmd::FirstDroplet) path = DropletCatalogue(State().Paths).Find(code - Cmd::FirstDroplet);
+    if (code >= Cmd::FirstDroplet) path = State().Catalogue.Find(code - Cmd::FirstDroplet);
     return RememberedDroplets.emplace_back(code, std::move(path)).second;
 }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "fixtures/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
@@ -74,8 +75,10 @@ TEST_F(DropletsTest, ShownInCatalogueOrderWhenTheirFilesExist) {
         Remember(c.Cmd1, c.Cmd2);
         std::vector<std::wstring> selection;
         for (const std::wstring& item : c.Selection) selection.push_back(Folders.Tree().PathOf(item));
+        const FileSystemCalls calls;
         ShellRightClick click(selection);
         ASSERT_EQ(click.InitializeResult, S_OK);
+        EXPECT_LE(calls.Count("CreateFileW"), 3u) << "each catalogue file once, and the probe";
         EXPECT_EQ(DropletsSubmenu(click), c.Submenu);
         const std::vector<MenuItemSnapshot> items = click.Snapshot();
         ASSERT_TRUE(items.size() >= 2 && items.front().Separator && items.back().Text == L"Kestrel");

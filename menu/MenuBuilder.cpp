@@ -12,6 +12,7 @@
 namespace {
 static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITEMINFOW");
 
+// Drops the catalogue a build has read, however the build ends.
 struct CatalogueForgotten {
     const DropletCatalogue& Catalogue;
     ~CatalogueForgotten() { Catalogue.Forget(); }
@@ -29,8 +30,7 @@ UINT BuildContextMenu(ContextMenuState& state, HMENU menu, UINT indexMenu, UINT 
     if ((flags & (CMF_EXPLORE | CMF_CANRENAME)) == 0) return 0;
     if (state.SelectionItems.empty()) return 0;
 
-    // Every build reads the catalogue afresh, and once; the handler keeps none of it between menus.
-    state.Catalogue.Forget();
+    // A build reads the catalogue once; the handler keeps none of it between menus.
     const CatalogueForgotten forgotten{state.Catalogue};
     const MenuPlan plan = PlanContextMenu(state, RecentCommands::Read());
     const uint64_t room = idCmdLast >= idCmdFirst ? uint64_t{idCmdLast} - idCmdFirst + 1 : 0;

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "fixtures/FileSystemCalls.h"
+#include "shellkit/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "commands/CommandCode.h"
-#include "fixtures/FileSystemCalls.h"
+#include "shellkit/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"

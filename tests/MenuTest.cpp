@@ -16,7 +16,7 @@
 #include "commands/CommandTable.h"
 #include "commands/HelpStrings.h"
 #include "commands/MenuText.h"
-#include "fixtures/FileSystemCalls.h"
+#include "shellkit/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"

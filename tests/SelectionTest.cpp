@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dropmenu/CShlDropMenu.h"
-#include "fixtures/FileSystemCalls.h"
+#include "shellkit/FileSystemCalls.h"
 #include "fixtures/ShellRightClick.h"
 #include "menu/CShlContextMenu.h"
 #include "proppage/CPropPageExt.h"

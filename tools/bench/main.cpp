@@ -16,6 +16,7 @@
 #include "BenchSetup.h"
 #include "module/Guids.h"
 #include "Samples.h"
+#include "shellkit/FileSystemCalls.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ImportHook.h"
 #include "shellkit/MenuSnapshot.h"
@@ -26,21 +27,8 @@ namespace {
 
 // ---- What the library calls, seen through its import table ----
 
-int g_attributeQueries = 0;
-int g_probes = 0;
 double g_launchTime = 0;
-void* g_realGetFileAttributes = nullptr;
-void* g_realGetTempFileName = nullptr;
-
-DWORD WINAPI CountedGetFileAttributesW(LPCWSTR path) {
-    ++g_attributeQueries;
-    return reinterpret_cast<decltype(&GetFileAttributesW)>(g_realGetFileAttributes)(path);
-}
-
-UINT WINAPI CountedGetTempFileNameW(LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR name) {
-    ++g_probes;
-    return reinterpret_cast<decltype(&GetTempFileNameW)>(g_realGetTempFileName)(folder, prefix, unique, name);
-}
+std::optional<FileSystemCalls> g_calls;  // in the library, for the whole run
 
 // The launch itself is timed apart: here it only marks the moment and removes the request.
 HINSTANCE WINAPI MarkedShellExecuteW(HWND, LPCWSTR, LPCWSTR, LPCWSTR parameters, LPCWSTR, INT) {
@@ -52,17 +40,6 @@ HINSTANCE WINAPI MarkedShellExecuteW(HWND, LPCWSTR, LPCWSTR, LPCWSTR parameters,
     }
     return reinterpret_cast<HINSTANCE>(42);
 }
-
-struct LibraryHooks {
-    explicit LibraryHooks(HMODULE library)
-        : Attributes(library, "kernel32.dll", "GetFileAttributesW", reinterpret_cast<void*>(&CountedGetFileAttributesW)),
-          Probes(library, "kernel32.dll", "GetTempFileNameW", reinterpret_cast<void*>(&CountedGetTempFileNameW)),
-          Launch(library, "shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&MarkedShellExecuteW)) {
-        g_realGetFileAttributes = Attributes.Original();
-        g_realGetTempFileName = Probes.Original();
-    }
-    ImportHook Attributes, Probes, Launch;
-};
 
 // ---- The handlers, as Explorer uses them ----
 
@@ -276,10 +253,10 @@ void SelectionTable(const Handlers& handlers, const BenchSetup& setup, const std
                 Samples rightClick, pass, attributeFloor, probe, write, extract, create, drop;
                 int queries = 0, probes = 0;
                 for (int rep = 0; rep < reps; ++rep) {
-                    g_attributeQueries = g_probes = 0;
+                    g_calls->Reset();
                     rightClick.Add(RightClick(handlers.ContextMenu, nullptr, data.Get()));
-                    queries += g_attributeQueries;
-                    probes += g_probes;
+                    queries += g_calls->Count("GetFileAttributesW");
+                    probes += g_calls->Count("GetTempFileNameW");
                     pass.Add(Timed([&] { PassOverBlock(block); }));
                     attributeFloor.Add(Timed([&] { AttributesOfAll(paths); }));
                     probe.Add(Timed([&] { Probe(FolderOf(paths[0])); }));
@@ -340,7 +317,7 @@ void OneItemTable(const Handlers& handlers, const BenchSetup& setup, int reps) {
                 HMENU menu = CreatePopupMenu();
                 IShellExtInit* init = nullptr;
                 IContextMenu* context = nullptr;
-                g_attributeQueries = g_probes = 0;
+                g_calls->Reset();
                 const double t0 = Now();
                 handlers.ContextMenu->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
                 const double t1 = Now();
@@ -356,8 +333,8 @@ void OneItemTable(const Handlers& handlers, const BenchSetup& setup, int reps) {
                 context->Release();
                 init->Release();
                 const double t5 = Now();
-                queries += g_attributeQueries;
-                probes += g_probes;
+                queries += g_calls->Count("GetFileAttributesW");
+                probes += g_calls->Count("GetTempFileNameW");
                 const double times[] = {t1 - t0, t2 - t1, t3 - t2, t4 - t3b, t5 - t4, t5 - t0 - (t3b - t3)};
                 for (int i = 0; i < 6; ++i) parts[i].Add(times[i]);
                 coCreate.Add(Timed([&] {
@@ -472,7 +449,8 @@ int wmain(int argc, wchar_t** argv) {
         wchar_t libraryPath[MAX_PATH] = {};
         GetModuleFileNameW(library, libraryPath, MAX_PATH);
         printf("Library: %ls\n", libraryPath);
-        const LibraryHooks hooks(library);
+        g_calls.emplace(library);
+        const ImportHook launch(library, "shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&MarkedShellExecuteW));
 
         setup.UseDroplets(true);
         if (tables.find(L'1') != std::wstring::npos) SelectionTable(handlers, setup, sizes, reps);
@@ -480,6 +458,7 @@ int wmain(int argc, wchar_t** argv) {
         if (tables.find(L'3') != std::wstring::npos) ResourceTable(handlers, setup, 10000, 1000);
         StandInStart(archiver, setup, reps);
 
+        g_calls.reset();  // while the library is loaded: its import table is put back
         ILFree(handlers.DropTarget);
         handlers.DropMenu->Release();
         handlers.ContextMenu->Release();

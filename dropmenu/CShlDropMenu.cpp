@@ -25,9 +25,6 @@ constexpr UINT IdentifiersUsed = std::size(DropCommands) + 1;
 
 UINT MenuTextIdOf(CommandCode code) { return FindCommand(code)->MenuTextId; }
 
-bool IsDropCommand(CommandCode code) {
-    return std::find(std::begin(DropCommands), std::end(DropCommands), code) != std::end(DropCommands);
-}
 }  // namespace
 
 CShlDropMenu::CShlDropMenu() : BatchToolPath(InstallLocations::DropMenuBatchToolPath()) {}
@@ -82,7 +79,6 @@ STDMETHODIMP CShlDropMenu::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idC
         item.dwTypeData = const_cast<wchar_t*>(text.Get());
         if (InsertMenuItemW(menu, indexMenu, TRUE, &item)) popup.Release();
         MenuImages::Process().Attach(menu, indexMenu, IDB_PRODUCT);
-        // The shell never invokes a submenu entry; the code keeps offsets and codes aligned.
         InsertedKinds.push_back(Cmd::KestrelMenu);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, IdentifiersUsed);
     } catch (...) {
@@ -96,8 +92,7 @@ STDMETHODIMP CShlDropMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) noexcept {
     // A verb with any bit above the low word set is a string: this menu knows no verbs.
     const auto verb = reinterpret_cast<ULONG_PTR>(info->lpVerb);
     if (verb >> 16 != 0) return S_OK;
-    // Only the two extract entries are commands; "Kestrel" merely opens the submenu.
-    if (verb >= InsertedKinds.size() || !IsDropCommand(InsertedKinds[verb])) return S_OK;
+    if (verb >= InsertedKinds.size()) return S_OK;
     try {
         LaunchDropRequest(DroppedItems, DropTargetFolder, BatchToolPath, InsertedKinds[verb]);
     } catch (...) {

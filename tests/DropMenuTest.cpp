@@ -87,8 +87,8 @@ TEST_F(DropMenuTest, KestrelSubmenuOnlyWhenEverythingDroppedIsAnArchive) {
     }
 }
 
-// Only the two entries start anything, whatever else the shell invokes; the remembered commands
-// are the context menu's alone.
+// Each offset starts the tool with its code, "Kestrel" too (the shell never invokes a submenu
+// entry); anything else starts nothing. The remembered commands are the context menu's alone.
 TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
     // The tests link the library's code, so "beside the library" is beside this program.
     wchar_t self[MAX_PATH];
@@ -99,12 +99,12 @@ TEST_F(DropMenuTest, EachCommandHandsTheBatchToolBesideTheLibraryItsRequest) {
     drop.Query();  // a second build must not shift the offsets
     ASSERT_EQ(drop.Query(), 3);
     const char verb[] = "open";
-    for (UINT_PTR other : {UINT_PTR{2}, UINT_PTR{3}, UINT_PTR{0xFFFF}, reinterpret_cast<UINT_PTR>(verb)})
+    for (UINT_PTR other : {UINT_PTR{3}, UINT_PTR{0xFFFF}, reinterpret_cast<UINT_PTR>(verb)})
         EXPECT_EQ(drop.Invoke(other), S_OK) << other;
     EXPECT_EQ(drop.Handler()->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), E_NOTIMPL);
     EXPECT_TRUE(Handed.Now().empty());  // every launch writes its request before it starts anything
 
-    for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}}) {
+    for (const auto& [offset, code] : {std::pair{0u, L"1"}, std::pair{1u, L"4"}, std::pair{2u, L"34"}}) {
         EXPECT_EQ(drop.Invoke(offset), S_OK);
         const std::vector<StandinRecord> started = Records.WaitFor(offset + 1);
         ASSERT_EQ(started.size(), offset + 1);

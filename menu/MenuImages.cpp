@@ -54,8 +54,9 @@ void Whiten(Gdiplus::GpBitmap* icon) {
     }
 }
 
-// The shell's small icon of the file, whitened and drawn onto a 14 x 14 canvas over white.
-HBITMAP MakeDropletImage(const wchar_t* path) {
+// The shell's small icon of the file, whitened and drawn onto a 14 x 14 canvas over white;
+// drewIcon tells whether there was an icon to draw.
+HBITMAP MakeDropletImage(const wchar_t* path, bool& drewIcon) {
     SHFILEINFOW info{};
     SHGetFileInfoW(path, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     const UniqueIcon icon(info.hIcon);
@@ -74,8 +75,8 @@ HBITMAP MakeDropletImage(const wchar_t* path) {
     Gdiplus::GpGraphics* surface = nullptr;
     Flat::GdipGetImageGraphicsContext(canvas.Get(), &surface);
     const GdiplusGraphics graphics(surface);
-    if (graphics.Get() && iconBitmap)
-        Flat::GdipDrawImageRectI(graphics.Get(), iconBitmap, 0, 0, DropletImageSize, DropletImageSize);
+    drewIcon = graphics.Get() && iconBitmap &&
+               Flat::GdipDrawImageRectI(graphics.Get(), iconBitmap, 0, 0, DropletImageSize, DropletImageSize) == Gdiplus::Ok;
     HBITMAP image = nullptr;
     Flat::GdipCreateHBITMAPFromBitmap(canvas.Get(), &image, OpaqueWhite);
     return image;
@@ -92,8 +93,12 @@ MenuImages& MenuImages::Process() {
 
 void MenuImages::LoadFixedImages() {
     if (FixedLoaded) return;
-    for (FixedImage& fixed : Fixed) fixed.Image = UniqueBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(fixed.Id)));
+    // An image that failed to load (GDI objects exhausted, say) is tried again next time.
     FixedLoaded = true;
+    for (FixedImage& fixed : Fixed) {
+        if (!fixed.Image.Get()) fixed.Image = UniqueBitmap(LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(fixed.Id)));
+        FixedLoaded &= fixed.Image.Get() != nullptr;
+    }
 }
 
 HBITMAP MenuImages::Get(UINT imageId) {
@@ -116,22 +121,25 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
     auto found = known ? Droplets.find(path) : Droplets.end();
     if (found != Droplets.end() && CompareFileTime(&found->second.Written, &file.ftLastWriteTime) == 0)
         return found->second.Image.Get();
-    const bool cached = known && (found != Droplets.end() || Droplets.size() < CachedDroplets);
-    // Room first, where the made image or the one it replaces goes, so keeping it cannot fail.
-    std::vector<UniqueBitmap>& kept = cached ? Replaced : handlerOwned;
-    kept.reserve(kept.size() + 1);
-    if (cached && found == Droplets.end()) found = Droplets.emplace(path, Droplet{file.ftLastWriteTime, {}}).first;
+    // Room first where the made image, or the one it replaces, goes.
+    handlerOwned.reserve(handlerOwned.size() + 1);
+    if (found != Droplets.end()) Replaced.reserve(Replaced.size() + 1);
 
     if (!GdiplusToken) {
         const Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
         Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr);
     }
-    UniqueBitmap image(MakeDropletImage(path.c_str()));
+    bool drewIcon = false;
+    UniqueBitmap image(MakeDropletImage(path.c_str(), drewIcon));
     const HBITMAP made = image.Get();
-    if (!cached) {
+    // The process keeps the images of its first CachedDroplets files; one made without an icon
+    // is not kept, so the next menu tries again.
+    const bool keep = made && known && drewIcon && (found != Droplets.end() || Droplets.size() < CachedDroplets);
+    if (!keep) {
         if (made) handlerOwned.push_back(std::move(image));
         return made;
     }
+    if (found == Droplets.end()) found = Droplets.emplace(path, Droplet{}).first;
     if (found->second.Image.Get()) Replaced.push_back(std::move(found->second.Image));
     found->second = Droplet{file.ftLastWriteTime, std::move(image)};
     return made;

@@ -24,8 +24,9 @@ public:
     void Attach(HMENU menu, UINT position, UINT imageId);
     // The 14 x 14 image of a droplet's file: its small icon on white; null when no canvas
     // could be made. The process keeps the images of its first CachedDroplets droplet files;
-    // those of any further file (or of one whose time cannot be read) are made for each menu
-    // and go into handlerOwned, so a huge catalogue cannot hold GDI objects past its menus.
+    // those of any further file (or of one whose time cannot be read, or that showed no icon)
+    // are made for each menu and go into handlerOwned, so a huge catalogue cannot hold GDI
+    // objects past its menus.
     HBITMAP DropletImage(const std::wstring& path, std::vector<UniqueBitmap>& handlerOwned);
     static constexpr size_t CachedDroplets = 64;
     // Deletes every image and shuts GDI+ down, unless a handler object still lives.
@@ -43,7 +44,7 @@ private:
         UniqueBitmap Image;
     };
     struct Droplet {
-        FILETIME Written;
+        FILETIME Written{};
         UniqueBitmap Image;
     };
 

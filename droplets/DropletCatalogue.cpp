@@ -6,7 +6,7 @@ DropletFile& DropletCatalogue::File(int which) const {
     return *file;
 }
 
-void DropletCatalogue::Forget() const {
+void DropletCatalogue::Forget() {
     for (std::optional<DropletFile>& file : Files) file.reset();
 }
 

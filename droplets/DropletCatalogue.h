@@ -43,7 +43,7 @@ public:
     std::vector<Droplet> Shown() const;
 
     // The next question reads the files afresh.
-    void Forget() const;
+    void Forget();
 
 private:
     enum Which { User, Shared };

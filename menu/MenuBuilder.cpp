@@ -14,7 +14,7 @@ static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITE
 
 // Drops the catalogue a build has read, however the build ends.
 struct CatalogueForgotten {
-    const DropletCatalogue& Catalogue;
+    DropletCatalogue& Catalogue;
     ~CatalogueForgotten() { Catalogue.Forget(); }
 };
 

@@ -8,10 +8,3 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
     wineserver -w
 fi
-# Japanese and Chinese texts in Tahoma (menus, dialogs) come from the CJK font the set-up installs.
-if [ ! -f "$WINEPREFIX/.cjk-fontlink" ]; then
-    /usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
-    wineserver -w
-    touch "$WINEPREFIX/.cjk-fontlink"
-fi

@@ -20,10 +20,6 @@ std::wstring Hex(HRESULT hr) {
     return text;
 }
 
-std::wstring Pad(std::wstring text, size_t width) {
-    if (text.size() < width) text.append(width - text.size(), L' ');
-    return text + L"  ";
-}
 
 // "KrShellExtEN.dll,-305" rather than the full path; a droplet's file by its name.
 std::wstring IconLabel(const std::wstring& icon) {
@@ -41,8 +37,8 @@ void PrintNodes(const std::vector<CommandSnapshot>& nodes, const std::wstring& i
         } else {
             wchar_t guid[40] = {};
             StringFromGUID2(node.CanonicalName, guid, ARRAYSIZE(guid));
-            line = Pad(line + node.Title + (node.Children.empty() ? L"" : L" ▸"), 50) +
-                   Pad(IconLabel(node.Icon), 30) + Pad(node.Pending ? L"slow" : L"quick", 5) + guid + L"  \"" +
+            line = Console::Pad(line + node.Title + (node.Children.empty() ? L"" : L" ▸"), 50) +
+                   Console::Pad(IconLabel(node.Icon), 30) + Console::Pad(node.Pending ? L"slow" : L"quick", 5) + guid + L"  \"" +
                    node.ToolTip + L"\"";
         }
         Console::Out(line + L"\n");

@@ -4,11 +4,6 @@
 
 namespace {
 constexpr size_t TextColumn = 52;
-
-std::wstring Pad(std::wstring text, size_t width) {
-    if (text.size() < width) text.append(width - text.size(), L' ');
-    return text + L"  ";
-}
 }  // namespace
 
 std::wstring MenuReport::HelpText(UINT offset) const {
@@ -28,8 +23,8 @@ void MenuReport::PrintNodes(const std::vector<MenuItemSnapshot>& nodes, const st
         const bool ours = node.Id >= IdFirst && node.Id < IdFirst + 0x8000;
         if (ours) {
             const UINT offset = node.Id - IdFirst;
-            line = Pad(line, TextColumn) + Pad(Labels.ImageOf(node.Image), 20) + Pad(L"offset " + std::to_wstring(offset), 10) +
-                   Pad(L"code " + Labels.CodeOf(node, inDroplets), 9) + HelpText(offset);
+            line = Console::Pad(line, TextColumn) + Console::Pad(Labels.ImageOf(node.Image), 20) + Console::Pad(L"offset " + std::to_wstring(offset), 10) +
+                   Console::Pad(L"code " + Labels.CodeOf(node, inDroplets), 9) + HelpText(offset);
         } else {
             line += L"   (the shell's own entry)";
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "selection/ClassifyPath.h"
+#include "support/UniqueFile.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ bool IsFirstFolderWritable(const SelectionList& items) {
         const HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
+            const UniqueFileHandle created(file);  // closing it deletes the probe file
             return true;
         }
         const DWORD error = GetLastError();

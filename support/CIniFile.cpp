@@ -7,19 +7,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "support/UniqueHandle.h"
+#include "support/UniqueFile.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* file) const { fclose(file); }
-};
-using UniqueFile = UniqueHandle<FILE*, FileCloser>;
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueFileHandle = UniqueHandle<HANDLE, HandleCloser>;
 
 // Lines are read as fgetws into a 1,024-character buffer would hand them over.
 constexpr size_t LinePieceLength = 1023;

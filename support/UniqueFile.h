@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <cstdio>
 
 #include "support/UniqueHandle.h"
@@ -9,3 +11,11 @@ struct FileCloser {
 
 // Owns a runtime file stream.
 using UniqueFile = UniqueHandle<FILE*, FileCloser>;
+
+struct FileHandleCloser {
+    void operator()(HANDLE file) const noexcept { CloseHandle(file); }
+};
+
+// Owns a Win32 file handle. CreateFileW fails with INVALID_HANDLE_VALUE, not null: check
+// before taking ownership.
+using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleCloser>;

@@ -12,19 +12,13 @@ UniqueKey OpenKey(HKEY root, const wchar_t* path, REGSAM access) {
     return UniqueKey(key);
 }
 
-// New keys get a null DACL so that every user, and the archiver running as any of
-// them, may write below them; an existing key is only opened.
+// A new key takes the security its parent hands down (another account may not write our
+// settings), through a handle no started program inherits; an existing key is only opened.
 void CreateOpenKey(HKEY parent, const std::wstring& name) {
-    SECURITY_DESCRIPTOR descriptor;
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, TRUE};
-    SECURITY_ATTRIBUTES* security = &attributes;
-    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE))
-        security = nullptr;
     HKEY key = nullptr;
     wchar_t emptyClass[] = L"";
     const LSTATUS status = RegCreateKeyExW(parent, name.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE,
-                                           KEY_ALL_ACCESS, security, &key, nullptr);
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr);
     const UniqueKey created(status == ERROR_SUCCESS ? key : nullptr);
 }
 
@@ -81,7 +75,7 @@ bool CRegistry::SetDword(const wchar_t* name, DWORD value) const {
                       ERROR_SUCCESS;
 }
 
-// Level by level, so that each new key gets its own open security descriptor.
+// Level by level: a level that cannot be opened leaves the levels below it uncreated.
 void CRegistry::CreateKeyPath(const wchar_t* path) {
     if (!path) return;
     if (!HasPath) SetKeyPath(path);

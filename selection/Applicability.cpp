@@ -1,6 +1,7 @@
 #include "selection/Applicability.h"
 
 #include <windows.h>
+#include <ntsecapi.h>
 
 #include <algorithm>
 
@@ -16,6 +17,32 @@ bool IsSingleOf(const SelectionList& items, bool (*kindTest)(ArchiveKind)) {
 bool AnyOf(const SelectionList& items, bool (*kindTest)(ArchiveKind)) {
     return std::any_of(items.begin(), items.end(),
                        [kindTest](const SelectionItem& item) { return kindTest(item.Kind); });
+}
+
+// "111" and 128 random bits in hexadecimal: nobody can pre-create the probe's name to slow
+// it down or make it miss. Empty when the system has no random numbers to give.
+std::wstring UnguessableName() {
+    unsigned char bits[16];
+    if (!RtlGenRandom(bits, sizeof bits)) return {};
+    static constexpr wchar_t Hex[] = L"0123456789abcdef";
+    std::wstring name = L"111";
+    for (unsigned char byte : bits) {
+        name += Hex[byte >> 4];
+        name += Hex[byte & 0xF];
+    }
+    return name + L".tmp";
+}
+
+// The probe's long name may take a folder that GetTempFileNameW accepts past MAX_PATH: such a
+// path goes in its extended form, which has no such limit.
+std::wstring WithinPathLimit(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    wchar_t full[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    if (length == 0 || length >= MAX_PATH * 2) return path;
+    const std::wstring whole(full, length);
+    if (whole.rfind(L"\\\\", 0) == 0) return whole.rfind(L"\\\\.\\", 0) == 0 ? whole : L"\\\\?\\UNC\\" + whole.substr(2);
+    return L"\\\\?\\" + whole;
 }
 
 }  // namespace
@@ -41,30 +68,18 @@ std::wstring WritableProbeFolder(const std::wstring& path) {
 bool IsFirstFolderWritable(const SelectionList& items) {
     if (items.empty()) return false;
     const std::wstring folder = WritableProbeFolder(items[0].Path);
-    // GetTempFileNameW takes no longer folder (and Wine's would overrun the name buffer).
+    // No temporary name fits a longer folder: nothing could be created there by the archiver.
     if (folder.empty() || folder.size() > MAX_PATH - 14) return false;
     // Creating a file is the only sure test: attributes and ACLs do not tell the whole story.
-    // The file is opened delete-on-close, so the probe costs one open and one close where
-    // GetTempFileNameW's create and DeleteFileW take two of each; GetTempFileNameW, given a
-    // number, only forms the name.
-    wchar_t probe[MAX_PATH] = {};
-    UINT unique = GetTickCount();
-    for (UINT tries = 0; tries < 0x10000; ++tries, ++unique) {
-        if (LOWORD(unique) == 0) ++unique;
-        if (GetTempFileNameW(folder.c_str(), L"111", LOWORD(unique), probe) == 0) return false;
-        const HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            const UniqueFileHandle created(file);  // closing it deletes the probe file
-            return true;
-        }
-        const DWORD error = GetLastError();
-        // Delete-on-close also needs the right to delete: a folder that lets us create files
-        // but not delete them still counts as writable, as the plain create says.
-        if (error == ERROR_ACCESS_DENIED) break;
-        if (error != ERROR_FILE_EXISTS && error != ERROR_SHARING_VIOLATION) return false;
-    }
-    if (GetTempFileNameW(folder.c_str(), L"111", 0, probe) == 0) return false;
-    DeleteFileW(probe);
+    // One attempt under a name nobody can have made beforehand, opened delete-on-close, so
+    // nothing is ever left behind: a folder that lets us create files but not delete them
+    // counts as not writable.
+    const std::wstring name = UnguessableName();
+    if (name.empty()) return false;
+    const std::wstring probe = (folder.back() == L'\\' ? folder : folder + L'\\') + name;
+    const HANDLE file = CreateFileW(WithinPathLimit(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueFileHandle created(file);  // closing it deletes the probe file
     return true;
 }

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <optional>
 
-#include "support/UniqueFile.h"
 
 namespace {
 
@@ -55,9 +54,10 @@ std::string NarrowListPath(const std::wstring& path) {
     return ConvertWithReplacement(path);
 }
 
-bool WriteListFile(const std::wstring& file, const SelectionList& items) {
-    UniqueFile list(_wfopen(file.c_str(), L"wt"));
-    if (!list) return false;
-    for (const SelectionItem& item : items) fprintf(list.Get(), "%s\n", NarrowListPath(item.Path).c_str());
-    return true;
+bool WriteListFile(HANDLE file, const SelectionList& items) {
+    std::string text;
+    for (const SelectionItem& item : items) text += NarrowListPath(item.Path) + "\r\n";
+    DWORD written = 0;
+    return text.size() <= MAXDWORD && WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
 }

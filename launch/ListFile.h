@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 #include "selection/SelectionItem.h"
@@ -10,5 +12,5 @@
 // short (8.3) form when that converts exactly, else converted with the replacement character.
 std::string NarrowListPath(const std::wstring& path);
 
-// Writes the list into an existing file; false when the file cannot be opened for writing.
-bool WriteListFile(const std::wstring& file, const SelectionList& items);
+// Writes the list through the handle of the file just created; false when it cannot be written.
+bool WriteListFile(HANDLE file, const SelectionList& items);

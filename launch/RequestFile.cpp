@@ -25,14 +25,23 @@ std::wstring UserTempFolder() {
     return length > 0 && length < FolderCapacity ? std::wstring(folder, length) : std::wstring();
 }
 
-std::wstring CreateUniqueFile(const std::wstring& folder, const wchar_t* prefix) {
-    if (folder.empty()) return {};
+NewUniqueFile CreateUniqueFile(const std::wstring& folder, const wchar_t* prefix) {
+    if (folder.empty() || folder.size() > MAX_PATH - 14) return {};
+    // GetTempFileNameW's own walk, but keeping the handle: given a number, it only forms the name.
     wchar_t name[MAX_PATH];
-    if (GetTempFileNameW(folder.c_str(), prefix, 0, name) == 0) return {};
-    return name;
+    UINT unique = GetTickCount();
+    for (UINT tries = 0; tries < 0x10000; ++tries, ++unique) {
+        if (LOWORD(unique) == 0) ++unique;
+        if (GetTempFileNameW(folder.c_str(), prefix, LOWORD(unique), name) == 0) return {};
+        const HANDLE file = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return {name, UniqueFileHandle(file)};
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_SHARING_VIOLATION) return {};
+    }
+    return {};
 }
 
-std::wstring CreateRequestFile() {
+NewUniqueFile CreateRequestFile() {
     CRegistry product;
     product.SetKeyPath(RegistryValues::ProductKey);
     wchar_t folder[FolderCapacity];

@@ -1,5 +1,7 @@
 #include "launch/RequestLauncher.h"
 
+#include <utility>
+
 #include "launch/ListFile.h"
 #include "launch/RequestFile.h"
 #include "selection/ClassifyPath.h"
@@ -55,17 +57,20 @@ void WriteItem(CIniFile& request, size_t position, const SelectionItem& item, bo
                       item.Path.c_str());
 }
 
-// Creates the request file, lets fill add its entries, saves it and starts executable with
-// `<option> "<request>"`. Nothing is started when the file cannot be made.
+// Creates the request file, lets fill add its entries, writes them through the handle that
+// created the file and starts executable with `<option> "<request>"`. Nothing is started when
+// the file cannot be made.
 template <class Fill>
 HRESULT WriteRequestAndStart(const std::wstring& executable, const wchar_t* option, Fill fill) {
-    const std::wstring path = CreateRequestFile();
-    if (path.empty()) return E_FAIL;
-    CIniFile request;
-    request.Load(path.c_str());
-    fill(request);
-    request.Save();
-    return StartProgram(executable, QuotedFileParameter(option, path));
+    NewUniqueFile file = CreateRequestFile();
+    if (!file.Handle) return E_FAIL;
+    {
+        const UniqueFileHandle written = std::move(file.Handle);  // closed before the program reads it
+        CIniFile request;
+        fill(request);
+        request.Save(written.Get());
+    }
+    return StartProgram(executable, QuotedFileParameter(option, file.Path));
 }
 
 // What every action request says after its items: no wizard, the command, where to extract.
@@ -141,7 +146,11 @@ HRESULT LaunchDropRequest(const SelectionList& droppedItems, const std::wstring&
 }
 
 HRESULT LaunchScheduler(const ContextMenuState& state) {
-    const std::wstring list = CreateUniqueFile(UserTempFolder(), L"Kestrel");
-    if (list.empty() || !WriteListFile(list, state.SelectionItems)) return E_FAIL;
-    return StartProgram(state.Paths.Executables().SchedulerPath, L'"' + list + L"\" -c");
+    NewUniqueFile list = CreateUniqueFile(UserTempFolder(), L"Kestrel");
+    if (!list.Handle) return E_FAIL;
+    {
+        const UniqueFileHandle written = std::move(list.Handle);  // closed before the scheduler reads it
+        if (!WriteListFile(written.Get(), state.SelectionItems)) return E_FAIL;
+    }
+    return StartProgram(state.Paths.Executables().SchedulerPath, L'"' + list.Path + L"\" -c");
 }

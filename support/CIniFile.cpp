@@ -11,7 +11,7 @@
 
 namespace {
 
-// Lines are read as fgetws into a 1,024-character buffer would hand them over.
+// Lines are read as fgetws into a 1,024-character buffer would hand over their first piece.
 constexpr size_t LinePieceLength = 1023;
 
 // The UTF-8 mark selects UTF-8; anything else is UTF-16LE, with or without its mark.
@@ -25,14 +25,16 @@ std::wstring FromUtf8(const char* bytes, size_t count) {
 // The file's text, read in one pass straight into the characters' storage (Windows is
 // little-endian, so UTF-16LE needs no conversion). Others may go on writing it meanwhile.
 // A trailing odd byte cannot form a character and is dropped.
-std::optional<std::wstring> ReadText(const std::wstring& path) {
+std::optional<std::wstring> ReadText(const std::wstring& path, uint64_t sizeLimit) {
     const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
     const UniqueFileHandle file(opened);
     constexpr size_t ReadSize = 1 << 20;
     LARGE_INTEGER size{};
-    const size_t expected = GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0
+    const bool sized = GetFileSizeEx(file.Get(), &size) != FALSE;
+    if (sized && static_cast<uint64_t>(size.QuadPart) > sizeLimit) return std::nullopt;
+    const size_t expected = sized && size.QuadPart > 0
                                 ? static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, LONGLONG{1} << 40))
                                 : 0;
     // Room for the size the file has now; only a file that grows meanwhile makes it grow (a
@@ -47,6 +49,7 @@ std::optional<std::wstring> ReadText(const std::wstring& path) {
         if (!ReadFile(file.Get(), reinterpret_cast<char*>(units.data()) + bytes, room, &count, nullptr) || count == 0)
             break;
         bytes += count;
+        if (bytes > sizeLimit) return std::nullopt;  // it grew past the limit meanwhile
     }
     const auto* raw = reinterpret_cast<const unsigned char*>(units.data());
     if (bytes >= 3 && raw[0] == 0xEF && raw[1] == 0xBB && raw[2] == 0xBF)
@@ -91,9 +94,11 @@ CIniFile::CIniFile(const wchar_t* path) { Load(path); }
 
 CIniFile::~CIniFile() = default;
 
-bool CIniFile::Load(const wchar_t* path) {
+bool CIniFile::Load(const wchar_t* path) { return Load(path, UINT64_MAX); }
+
+bool CIniFile::Load(const wchar_t* path, uint64_t sizeLimit) {
     FilePath = OrEmpty(path);
-    std::optional<std::wstring> read = ReadText(FilePath);
+    std::optional<std::wstring> read = ReadText(FilePath, sizeLimit);
     if (!read) return true;
     std::wstring& text = *read;
     CollapseLineEnds(text);
@@ -106,6 +111,11 @@ bool CIniFile::Load(const wchar_t* path) {
                                              : static_cast<size_t>(lineFeed - text.begin()) + 1;
         std::wstring_view line(text.data() + pos, end - pos);
         pos = end;
+        // The rest of an overlong line is skipped to its end: its tail is never an entry.
+        if (lineFeed == limit && pos < text.size()) {
+            const size_t next = text.find(L'\n', pos);
+            pos = next == std::wstring::npos ? text.size() : next + 1;
+        }
         // The runtime hands each line over as a C string: an embedded NUL ends its text.
         line = line.substr(0, line.find(L'\0'));
         ParseLine(line, current);
@@ -128,14 +138,21 @@ void CIniFile::ParseLine(std::wstring_view line, IniSection*& current) {
 
 void CIniFile::Save() {
     if (!Modified) return;
+    const HANDLE file = CreateFileW(FilePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) Save(UniqueFileHandle(file).Get());
+}
+
+bool CIniFile::Save(void* file) {
+    if (!Modified) return true;
     std::wstring text;
     for (const auto& section : SectionList) {
         text += L'[' + section->Name + L"]\n";
         for (const auto& entry : section->Entries) text += entry.Key + L'=' + entry.Value + L'\n';
     }
     const std::string bytes = EncodeText(text);
-    const UniqueFile file(_wfopen(FilePath.c_str(), L"wb"));
-    if (file.Get()) fwrite(bytes.data(), 1, bytes.size(), file.Get());
+    DWORD written = 0;
+    return bytes.size() <= MAXDWORD && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 IniSection& CIniFile::AppendSection(std::wstring_view name) {

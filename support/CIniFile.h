@@ -20,7 +20,10 @@ public:
     CIniFile& operator=(const CIniFile&) = delete;
 
     bool Load(const wchar_t* path);   // appends the file's sections; always true
+    // The same, but a file larger than sizeLimit bytes counts as unreadable and is not read.
+    bool Load(const wchar_t* path, uint64_t sizeLimit);
     void Save();                      // writes only when modified
+    bool Save(void* file);            // the same through an open file handle; false when unwritten
 
     IniSection& GetSection(const wchar_t* name);
     bool SetString(const wchar_t* section, const wchar_t* key, const wchar_t* value);

@@ -2,7 +2,12 @@
 
 DropletFile& DropletCatalogue::File(int which) const {
     std::optional<DropletFile>& file = Files[which];
-    if (!file) file.emplace(which == User ? Paths.UserDropletFile() : Paths.SharedDropletFile());
+    if (!file) {
+        if (which == User)
+            file.emplace(Paths.UserDropletFile(), DropletFile::User);
+        else
+            file.emplace(Paths.SharedDropletFile(), DropletFile::Shared);
+    }
     return *file;
 }
 

@@ -34,8 +34,9 @@ const ContextMenuState& CommandSession::State() {
     if (!Selection) {
         auto state = std::make_unique<ContextMenuState>();
         state->SelectionItems.reserve(Paths.size());
-        for (const std::wstring& path : Paths) state->SelectionItems.push_back(ClassifyPath(path.c_str()));
-        if (!Paths.empty()) state->SelectionFolder = SelectionFolder(Paths.front());
+        for (const std::wstring& path : Paths)
+            if (IsItemPath(path)) state->SelectionItems.push_back(ClassifyPath(path.c_str()));
+        if (!state->SelectionItems.empty()) state->SelectionFolder = SelectionFolder(state->SelectionItems.front().Path);
         Selection = std::move(state);
     }
     return *Selection;

@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "selection/ArchiveKind.h"
@@ -17,3 +19,9 @@ struct SelectionItem {
 };
 
 using SelectionList = std::vector<SelectionItem>;
+
+// Whether a selected path can be an item: not empty, and no character below U+0020. No file
+// name holds one, and a CR or LF would split a request file's line.
+inline bool IsItemPath(std::wstring_view path) {
+    return !path.empty() && std::none_of(path.begin(), path.end(), [](wchar_t c) { return c < L' '; });
+}

@@ -32,7 +32,7 @@ SelectionList ClassifyPaths(std::vector<std::wstring> paths, std::span<const DWO
     SelectionList items;
     items.reserve(paths.size());
     for (size_t i = 0; i < paths.size(); ++i) {
-        if (paths[i].empty()) continue;
+        if (!IsItemPath(paths[i])) continue;
         items.push_back(given ? ClassifyPath(std::move(paths[i]), shellAttributes[i]) : ClassifyPath(std::move(paths[i])));
     }
     return items;

@@ -18,6 +18,6 @@ HRESULT ReadDropList(IDataObject* data, SelectionList& items, UINT& listed);
 // The same, but E_INVALIDARG when no name could be read.
 HRESULT ReadSelection(IDataObject* data, SelectionList& items);
 
-// Classified items for paths in order, skipping empty ones. shellAttributes, when it holds one
+// Classified items for paths in order, skipping those that cannot be items (IsItemPath). shellAttributes, when it holds one
 // value per path, is used instead of asking the file system.
 SelectionList ClassifyPaths(std::vector<std::wstring> paths, std::span<const DWORD> shellAttributes = {});

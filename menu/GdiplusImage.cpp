@@ -1,8 +1,8 @@
 #include "menu/GdiplusImage.h"
 
-#include <windows.h>
-#include <gdiplus.h>
+#include "menu/GdiplusLibrary.h"
 
+// Images exist only while GDI+ runs, so the library is loaded whenever one is disposed of.
 void GdiplusImageCloser::operator()(Gdiplus::GpBitmap* bitmap) const noexcept {
-    Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    if (const auto dispose = GdiplusLibrary::Process().DisposeImage) dispose(bitmap);
 }

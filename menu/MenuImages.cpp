@@ -6,13 +6,14 @@
 #include <utility>
 
 #include "menu/GdiplusImage.h"
+#include "menu/GdiplusLibrary.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
 #include "support/UniqueHandle.h"
 
-namespace Flat = Gdiplus::DllExports;
-
 namespace {
+GdiplusLibrary& Gdip() { return GdiplusLibrary::Process(); }
+
 static_assert(sizeof(SHFILEINFOW) == 696, "the shell fills the 64-bit SHFILEINFOW");
 
 constexpr INT DropletImageSize = 14;
@@ -22,20 +23,20 @@ struct IconCloser {
     void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
 };
 struct GraphicsCloser {
-    void operator()(Gdiplus::GpGraphics* graphics) const noexcept { Flat::GdipDeleteGraphics(graphics); }
+    void operator()(Gdiplus::GpGraphics* graphics) const noexcept { Gdip().DeleteGraphics(graphics); }
 };
 using UniqueIcon = UniqueHandle<HICON, IconCloser>;
 using GdiplusGraphics = UniqueHandle<Gdiplus::GpGraphics*, GraphicsCloser>;
 
 UINT WidthOf(Gdiplus::GpImage* image) {
     UINT width = 0;
-    Flat::GdipGetImageWidth(image, &width);
+    Gdip().GetImageWidth(image, &width);
     return width;
 }
 
 UINT HeightOf(Gdiplus::GpImage* image) {
     UINT height = 0;
-    Flat::GdipGetImageHeight(image, &height);
+    Gdip().GetImageHeight(image, &height);
     return height;
 }
 
@@ -46,10 +47,10 @@ void Whiten(Gdiplus::GpBitmap* icon) {
     for (UINT x = 0; x < WidthOf(icon); ++x) {
         for (UINT y = 0; y < HeightOf(icon); ++y) {
             Gdiplus::ARGB colour;
-            if (Flat::GdipBitmapGetPixel(icon, static_cast<INT>(x), static_cast<INT>(y), &colour) == Gdiplus::Ok)
+            if (Gdip().BitmapGetPixel(icon, static_cast<INT>(x), static_cast<INT>(y), &colour) == Gdiplus::Ok)
                 last = colour;
             if ((last & 0x00FFFFFF) == 0)
-                Flat::GdipBitmapSetPixel(icon, static_cast<INT>(x), static_cast<INT>(y), OpaqueWhite);
+                Gdip().BitmapSetPixel(icon, static_cast<INT>(x), static_cast<INT>(y), OpaqueWhite);
         }
     }
 }
@@ -62,23 +63,23 @@ HBITMAP MakeDropletImage(const wchar_t* path, bool& drewIcon) {
     const UniqueIcon icon(info.hIcon);
 
     Gdiplus::GpBitmap* canvasBitmap = nullptr;
-    Flat::GdipCreateBitmapFromScan0(DropletImageSize, DropletImageSize, 0, PixelFormat32bppARGB, nullptr,
+    Gdip().CreateBitmapFromScan0(DropletImageSize, DropletImageSize, 0, PixelFormat32bppARGB, nullptr,
                                     &canvasBitmap);
     const GdiplusImage canvas(canvasBitmap);
     if (!canvas.Get()) return nullptr;
 
     Gdiplus::GpBitmap* iconBitmap = nullptr;
-    if (icon.Get()) Flat::GdipCreateBitmapFromHICON(icon.Get(), &iconBitmap);
+    if (icon.Get()) Gdip().CreateBitmapFromHICON(icon.Get(), &iconBitmap);
     const GdiplusImage iconImage(iconBitmap);
     if (iconBitmap) Whiten(iconBitmap);
 
     Gdiplus::GpGraphics* surface = nullptr;
-    Flat::GdipGetImageGraphicsContext(canvas.Get(), &surface);
+    Gdip().GetImageGraphicsContext(canvas.Get(), &surface);
     const GdiplusGraphics graphics(surface);
     drewIcon = graphics.Get() && iconBitmap &&
-               Flat::GdipDrawImageRectI(graphics.Get(), iconBitmap, 0, 0, DropletImageSize, DropletImageSize) == Gdiplus::Ok;
+               Gdip().DrawImageRectI(graphics.Get(), iconBitmap, 0, 0, DropletImageSize, DropletImageSize) == Gdiplus::Ok;
     HBITMAP image = nullptr;
-    Flat::GdipCreateHBITMAPFromBitmap(canvas.Get(), &image, OpaqueWhite);
+    Gdip().CreateHBITMAPFromBitmap(canvas.Get(), &image, OpaqueWhite);
     return image;
 }
 
@@ -125,12 +126,8 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
     handlerOwned.reserve(handlerOwned.size() + 1);
     if (found != Droplets.end()) Replaced.reserve(Replaced.size() + 1);
 
-    if (!GdiplusToken) {
-        const Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
-        Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr);
-    }
     bool drewIcon = false;
-    UniqueBitmap image(MakeDropletImage(path.c_str(), drewIcon));
+    UniqueBitmap image(Gdip().Start() ? MakeDropletImage(path.c_str(), drewIcon) : nullptr);
     const HBITMAP made = image.Get();
     // The process keeps the images of its first CachedDroplets files; one made without an icon
     // is not kept, so the next menu tries again.
@@ -154,5 +151,5 @@ void MenuImages::Release() {
     Droplets.clear();
     Replaced.clear();
     Replaced.shrink_to_fit();
-    if (GdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(GdiplusToken, 0));
+    Gdip().Stop();
 }

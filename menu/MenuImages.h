@@ -53,7 +53,6 @@ private:
     FixedImage Fixed[11] = {{IDB_PRODUCT, {}}, {IDB_CONVERT, {}},      {IDB_SELF_EXTRACT, {}}, {IDB_SCHEDULE, {}},
                             {IDB_CREATE_NEW, {}}, {IDB_EMAIL, {}},  {IDB_FTP, {}},          {IDB_BURN, {}},
                             {IDB_ZIP, {}},        {IDB_KESX, {}},   {IDB_SPARE_CREATE, {}}};  // in the order of loading
-    ULONG_PTR GdiplusToken = 0;
     std::map<std::wstring, Droplet> Droplets;
     // Images of droplet files changed since: an open menu may still show them.
     std::vector<UniqueBitmap> Replaced;

@@ -11,7 +11,7 @@
 #include "menu/MenuImages.h"
 #include "menu/UniqueMenu.h"
 #include "module/CKrShellExtModule.h"
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
 #include "selection/SelectionReader.h"
 #include "support/InstallLocations.h"
 #include "support/RegistryValues.h"

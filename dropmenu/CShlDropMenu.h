@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "commands/CommandCode.h"
-#include "module/CShellObject.h"
+#include "com/CShellObject.h"
 #include "selection/SelectionItem.h"
 
 // The right-drag handler: offers extraction of dropped archives at the drop target.

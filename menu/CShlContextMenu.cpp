@@ -5,7 +5,7 @@
 #include "commands/CommandDispatch.h"
 #include "commands/HelpStrings.h"
 #include "menu/MenuBuilder.h"
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"

@@ -3,7 +3,7 @@
 #include <shlobj.h>
 
 #include "menu/ContextMenuState.h"
-#include "module/CShellObject.h"
+#include "com/CShellObject.h"
 
 // The context-menu handler for files and folders: a thin COM shell around ContextMenuState
 // and the plain functions that build the menu and run its commands.

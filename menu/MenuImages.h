@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "menu/UniqueBitmap.h"
-#include "module/CCriticalSection.h"
+#include "com/CCriticalSection.h"
 #include "resources/resource.h"
 
 // The menu bitmaps of the whole process, shared by every handler object on every thread: the

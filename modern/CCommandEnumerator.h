@@ -7,7 +7,7 @@
 
 #include "modern/CommandNode.h"
 #include "modern/CommandSession.h"
-#include "module/CShellObject.h"
+#include "com/CShellObject.h"
 
 // The sub-commands of one command, made as Explorer takes them.
 class CCommandEnumerator final : public CShellObject<CCommandEnumerator, IEnumExplorerCommand> {

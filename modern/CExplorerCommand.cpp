@@ -13,7 +13,7 @@
 #include "droplets/DropletName.h"
 #include "modern/CCommandEnumerator.h"
 #include "modern/CommandIcons.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 
 namespace {
 using Role = CommandNode::Role;

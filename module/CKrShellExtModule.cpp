@@ -3,7 +3,7 @@
 #include "menu/MenuImages.h"
 #include "module/CKrComModule.h"
 #include "module/CRegistrar.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "module/ObjectMap.h"
 #include "proppage/ArchivePage.h"
 #include "resources/resource.h"

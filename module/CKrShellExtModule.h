@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "module/CCriticalSection.h"
+#include "com/CCriticalSection.h"
 
 class CRegistrar;
 

@@ -3,7 +3,7 @@
 #include "dropmenu/CShlDropMenu.h"
 #include "menu/CShlContextMenu.h"
 #include "modern/CExplorerCommand.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "proppage/CPropPageExt.h"
 #include "resources/resource.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "module/CKrShellExtModule.h"
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"
 #include "support/UiResource.h"

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "module/CKrShellExtModule.h"
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
 #include "proppage/ArchiveAssociation.h"
 #include "proppage/ArchivePage.h"
 #include "selection/DropFileList.h"

@@ -21,7 +21,7 @@
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/UiLanguageOverride.h"
 #include "module/CKrShellExtModule.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "resources/resource.h"
 #include "shellkit/CommandTree.h"
 #include "shellkit/RegisteredLibrary.h"

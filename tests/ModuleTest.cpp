@@ -13,7 +13,7 @@
 
 #include "fixtures/LoadedLibrary.h"
 #include "module/CRegistrar.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ProcessResources.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fixtures/LoadedLibrary.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"
 #include "shellkit/HDropDataObject.h"

@@ -7,7 +7,7 @@
 #include "CommandScreenshot.h"
 #include "Console.h"
 #include "LaunchReport.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "shellkit/CommandTree.h"
 #include "shellkit/StandinRecords.h"
 

@@ -23,7 +23,7 @@
 #include "ShellSession.h"
 #include "shellkit/MenuSnapshot.h"
 #include "shellkit/StandinRecords.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "support/UiLanguage.h"
 
 namespace {

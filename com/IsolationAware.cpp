@@ -1,4 +1,4 @@
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
 
 #include <cstring>
 #include <vector>

@@ -9,7 +9,7 @@
 #include "commands/MenuText.h"
 #include "launch/RequestLauncher.h"
 #include "menu/MenuImages.h"
-#include "menu/UniqueMenu.h"
+#include "support/UniqueMenu.h"
 #include "module/CKrShellExtModule.h"
 #include "com/IsolationAware.h"
 #include "selection/SelectionReader.h"

@@ -4,7 +4,7 @@
 
 #include "commands/CommandCode.h"
 #include "droplets/DropletCatalogue.h"
-#include "menu/UniqueBitmap.h"
+#include "support/UniqueBitmap.h"
 #include "selection/SelectionItem.h"
 #include "support/InstallLocations.h"
 

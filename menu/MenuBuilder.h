@@ -8,7 +8,7 @@
 #include "menu/MenuCursor.h"
 #include "commands/MenuPlan.h"
 #include "commands/MenuText.h"
-#include "menu/UniqueMenu.h"
+#include "support/UniqueMenu.h"
 
 // QueryContextMenu's work: the remembered group and the "Kestrel" submenu. Returns the
 // number of identifiers used (0 when nothing was added) and refills InsertedKinds.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "menu/UniqueBitmap.h"
+#include "support/UniqueBitmap.h"
 #include "com/CCriticalSection.h"
 #include "resources/resource.h"
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 #include "com/CShellObject.h"
 
 // The context-menu handler for files and folders: a thin COM shell around ContextMenuState

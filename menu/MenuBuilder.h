@@ -4,7 +4,7 @@
 #include <array>
 
 #include "commands/CommandTable.h"
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 #include "menu/MenuCursor.h"
 #include "commands/MenuPlan.h"
 #include "commands/MenuText.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "commands/CommandCode.h"
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 #include "menu/MenuCursor.h"
 
 // Where the droplet catalogue meets the menu. Every entry a hook inserts takes the cursor's

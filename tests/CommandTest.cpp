@@ -13,7 +13,7 @@
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "commands/CommandDispatch.h"
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 #include "commands/RecentCommands.h"
 #include "launch/RequestLauncher.h"
 #include "selection/ClassifyPath.h"

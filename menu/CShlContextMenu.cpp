@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "commands/CommandDispatch.h"
+#include "launch/CommandDispatch.h"
 #include "commands/HelpStrings.h"
 #include "menu/MenuBuilder.h"
 #include "com/IsolationAware.h"

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "commands/CommandDispatch.h"
+#include "launch/CommandDispatch.h"
 #include "commands/CommandTable.h"
 #include "commands/HelpStrings.h"
 #include "commands/MenuLayout.h"

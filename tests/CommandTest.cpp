@@ -12,7 +12,7 @@
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
-#include "commands/CommandDispatch.h"
+#include "launch/CommandDispatch.h"
 #include "commands/ContextMenuState.h"
 #include "commands/RecentCommands.h"
 #include "launch/RequestLauncher.h"

@@ -1,4 +1,4 @@
-#include "commands/CommandDispatch.h"
+#include "launch/CommandDispatch.h"
 
 #include "menu/MenuDroplets.h"
 #include "commands/RecentCommands.h"

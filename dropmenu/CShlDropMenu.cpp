@@ -8,7 +8,7 @@
 #include "commands/CommandTable.h"
 #include "commands/MenuText.h"
 #include "launch/RequestLauncher.h"
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 #include "support/UniqueMenu.h"
 #include "module/CKrShellExtModule.h"
 #include "com/IsolationAware.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "menu/MenuDroplets.h"
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 #include "commands/MenuLayout.h"
 #include "commands/RecentCommands.h"
 

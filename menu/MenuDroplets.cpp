@@ -3,7 +3,7 @@
 #include "droplets/DropletCatalogue.h"
 #include "droplets/DropletName.h"
 #include "launch/RequestFile.h"
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 
 namespace MenuDroplets {
 namespace {

@@ -1,6 +1,6 @@
 #include "module/CKrShellExtModule.h"
 
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 #include "module/CKrComModule.h"
 #include "module/CRegistrar.h"
 #include "com/Guids.h"

@@ -20,7 +20,7 @@
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 #include "module/CKrShellExtModule.h"
 #include "shellkit/ProcessResources.h"
 #include "shellkit/RegistrySandbox.h"

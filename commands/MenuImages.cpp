@@ -1,11 +1,11 @@
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 
 #include <gdiplus.h>
 #include <shellapi.h>
 
 #include <utility>
 
-#include "menu/GdiplusImage.h"
+#include "commands/GdiplusImage.h"
 #include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
 #include "support/UniqueHandle.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "resources/resource.h"
 
 namespace {

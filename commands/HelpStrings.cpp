@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "commands/CommandTable.h"
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "support/UiResource.h"
 
 UINT HelpStringId(CommandCode code) {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "commands/GdiplusImage.h"
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "resources/resource.h"
 #include "support/UniqueHandle.h"
 
@@ -148,7 +148,7 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
 void MenuImages::Release() {
     CCriticalSection::Guard guard(Section);
     // A handler made meanwhile on another thread keeps everything.
-    if (CKrShellExtModule::Instance().GetLockCount() != 0) return;
+    if (ModuleLock::Count() != 0) return;
     for (FixedImage& fixed : Fixed) fixed.Image.Reset();
     FixedLoaded = false;
     Droplets.clear();

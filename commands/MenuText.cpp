@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "commands/MenuLayout.h"
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "resources/resource.h"
 #include "support/UiResource.h"
 

@@ -10,7 +10,7 @@
 #include "launch/RequestLauncher.h"
 #include "commands/MenuImages.h"
 #include "support/UniqueMenu.h"
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "com/IsolationAware.h"
 #include "selection/SelectionReader.h"
 #include "support/InstallLocations.h"

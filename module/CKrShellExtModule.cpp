@@ -8,11 +8,7 @@
 #include "proppage/ArchivePage.h"
 #include "resources/resource.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace {
-// The image that holds this code: the DLL, or a test executable linking the library.
-HINSTANCE g_instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
 
 // Registration reads the scripts under the system default locale, whatever the caller's
 // thread had; the caller gets its own locale back on every way out.
@@ -33,9 +29,6 @@ struct AppIdText {
 };
 }  // namespace
 
-HINSTANCE ModuleInstance() { return g_instance; }
-void SetModuleInstance(HINSTANCE instance) { g_instance = instance; }
-
 CKrShellExtModule& CKrShellExtModule::Instance() {
     static CKrShellExtModule module;
     return module;
@@ -47,9 +40,9 @@ CKrShellExtModule::~CKrShellExtModule() {
     if (Git) Git->Release();
 }
 
-LONG CKrShellExtModule::Lock() { return InterlockedIncrement(&LockCount); }
-LONG CKrShellExtModule::Unlock() { return InterlockedDecrement(&LockCount); }
-LONG CKrShellExtModule::GetLockCount() const { return LockCount; }
+LONG CKrShellExtModule::Lock() { return ModuleLock::Lock(); }
+LONG CKrShellExtModule::Unlock() { return ModuleLock::Unlock(); }
+LONG CKrShellExtModule::GetLockCount() const { return ModuleLock::Count(); }
 
 bool CKrShellExtModule::IsInitialised() const noexcept {
     return Section.IsCreated() && CKrComModule::Instance().IsInitialised();

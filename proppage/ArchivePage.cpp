@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "com/IsolationAware.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"

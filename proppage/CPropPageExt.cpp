@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "com/IsolationAware.h"
 #include "proppage/ArchiveAssociation.h"
 #include "proppage/ArchivePage.h"

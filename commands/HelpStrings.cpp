@@ -6,8 +6,8 @@
 #include <climits>
 #include <vector>
 
-#include "commands/CommandTable.h"
 #include "com/ModuleInstance.h"
+#include "commands/CommandTable.h"
 #include "support/UiResource.h"
 
 UINT HelpStringId(CommandCode code) {

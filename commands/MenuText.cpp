@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "commands/MenuLayout.h"
 #include "com/ModuleInstance.h"
+#include "commands/MenuLayout.h"
 #include "resources/resource.h"
 #include "support/UiResource.h"
 

@@ -5,9 +5,9 @@
 
 #include "commands/CommandTable.h"
 #include "commands/ContextMenuState.h"
-#include "menu/MenuCursor.h"
 #include "commands/MenuPlan.h"
 #include "commands/MenuText.h"
+#include "menu/MenuCursor.h"
 #include "support/UniqueMenu.h"
 
 // QueryContextMenu's work: the remembered group and the "Kestrel" submenu. Returns the

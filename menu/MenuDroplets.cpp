@@ -1,8 +1,8 @@
 #include "menu/MenuDroplets.h"
 
+#include "commands/MenuImages.h"
 #include "droplets/DropletCatalogue.h"
 #include "droplets/DropletName.h"
-#include "commands/MenuImages.h"
 
 namespace MenuDroplets {
 namespace {

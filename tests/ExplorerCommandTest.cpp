@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "com/Guids.h"
 #include "commands/CommandCode.h"
-#include "shellkit/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/UiLanguageOverride.h"
 #include "module/CKrShellExtModule.h"
-#include "com/Guids.h"
 #include "resources/resource.h"
 #include "shellkit/CommandTree.h"
+#include "shellkit/FileSystemCalls.h"
 #include "shellkit/RegisteredLibrary.h"
 #include "support/InstallLocations.h"
 

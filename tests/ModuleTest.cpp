@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "com/Guids.h"
 #include "fixtures/LoadedLibrary.h"
 #include "module/CRegistrar.h"
-#include "com/Guids.h"
 #include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ProcessResources.h"

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "dropmenu/CShlDropMenu.h"
-#include "shellkit/FileSystemCalls.h"
 #include "fixtures/ShellRightClick.h"
 #include "menu/CShlContextMenu.h"
 #include "proppage/CPropPageExt.h"
 #include "selection/Applicability.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
+#include "shellkit/FileSystemCalls.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/RegistrySandbox.h"
 #include "shellkit/TempTree.h"

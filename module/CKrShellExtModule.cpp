@@ -1,9 +1,9 @@
 #include "module/CKrShellExtModule.h"
 
-#include "commands/MenuImages.h"
+#include "com/Guids.h"
+#include "com/UnloadHooks.h"
 #include "module/CKrComModule.h"
 #include "module/CRegistrar.h"
-#include "com/Guids.h"
 #include "module/ObjectMap.h"
 #include "proppage/ArchivePage.h"
 #include "resources/resource.h"
@@ -73,12 +73,12 @@ HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void**
     return CKrComModule::Instance().GetClassObject(clsid, riid, ppv);
 }
 
-// The shell frees the library only after an S_OK here, so what the handlers share per process
-// (menu images, GDI+) goes now, outside DllMain, where GDI+ may still be shut down. A live
-// property page holds the library through a count of its own (see ArchivePage).
+// The shell frees the library only after an S_OK here, and may as well keep it: what may not
+// be given back inside DllMain (GDI+) goes now; the rest stays for the next right-click and goes
+// at unload. A live property page holds the library through a count of its own (see ArchivePage).
 HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept {
     if (GetLockCount() != 0 || ArchivePage::LivePages() != 0) return S_FALSE;
-    MenuImages::Process().Release();
+    UnloadHooks::RunAll();
     return S_OK;
 }
 

@@ -1,6 +1,6 @@
-#include "menu/GdiplusImage.h"
+#include "commands/GdiplusImage.h"
 
-#include "menu/GdiplusLibrary.h"
+#include "commands/GdiplusLibrary.h"
 
 // Images exist only while GDI+ runs, so the library is loaded whenever one is disposed of.
 void GdiplusImageCloser::operator()(Gdiplus::GpBitmap* bitmap) const noexcept {

@@ -1,13 +1,14 @@
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 
 #include <gdiplus.h>
 #include <shellapi.h>
 
 #include <utility>
 
-#include "menu/GdiplusImage.h"
-#include "menu/GdiplusLibrary.h"
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
+#include "com/UnloadHooks.h"
+#include "commands/GdiplusImage.h"
+#include "commands/GdiplusLibrary.h"
 #include "resources/resource.h"
 #include "support/UniqueHandle.h"
 
@@ -87,7 +88,8 @@ HBITMAP MakeDropletImage(const wchar_t* path, bool& drewIcon) {
 
 MenuImages& MenuImages::Process() {
     // Destroyed when the library unloads: it then frees only memory and GDI handles, which is
-    // safe inside DllMain; GDI+ has been shut down by Release, or is left to the ending process.
+    // safe inside DllMain; GDI+ has been shut down by WhenUnloadable, or is left to the ending
+    // process.
     static MenuImages images;
     return images;
 }
@@ -126,8 +128,10 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
     handlerOwned.reserve(handlerOwned.size() + 1);
     if (found != Droplets.end()) Replaced.reserve(Replaced.size() + 1);
 
+    const bool started = Gdip().Start();
+    if (started) UnloadHooks::Register(&WhenUnloadable);
     bool drewIcon = false;
-    UniqueBitmap image(Gdip().Start() ? MakeDropletImage(path.c_str(), drewIcon) : nullptr);
+    UniqueBitmap image(started ? MakeDropletImage(path.c_str(), drewIcon) : nullptr);
     const HBITMAP made = image.Get();
     // The process keeps the images of its first CachedDroplets files; one made without an icon
     // is not kept, so the next menu tries again.
@@ -142,14 +146,13 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
     return made;
 }
 
-void MenuImages::Release() {
-    CCriticalSection::Guard guard(Section);
-    // A handler made meanwhile on another thread keeps everything.
-    if (CKrShellExtModule::Instance().GetLockCount() != 0) return;
-    for (FixedImage& fixed : Fixed) fixed.Image.Reset();
-    FixedLoaded = false;
-    Droplets.clear();
-    Replaced.clear();
-    Replaced.shrink_to_fit();
+void MenuImages::WhenUnloadable() noexcept {
+    MenuImages& images = Process();
+    CCriticalSection::Guard guard(images.Section);
+    // A handler made meanwhile on another thread may be using both.
+    if (ModuleLock::Count() != 0) return;
+    // No menu is open any more that could show a replaced image.
+    images.Replaced.clear();
+    images.Replaced.shrink_to_fit();
     Gdip().Stop();
 }

@@ -1,4 +1,4 @@
-#include "menu/GdiplusLibrary.h"
+#include "commands/GdiplusLibrary.h"
 
 namespace {
 

@@ -64,7 +64,8 @@ auto CallInContext(Function*& cached, const char* name, Args... args) -> decltyp
     ULONG_PTR cookie = 0;
     if (g_context && !ActivateActCtx(g_context, &cookie)) return Result{};
     if (!cached) {
-        if (HMODULE comctl = LoadLibraryW(L"Comctl32.dll")) {
+        // From System32 (or where the active context redirects it), never a host's folder.
+        if (HMODULE comctl = LoadLibraryExW(L"Comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
             cached = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(comctl, name)));
         }
     }

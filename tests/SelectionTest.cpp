@@ -58,19 +58,42 @@ TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
     }
 }
 
-TEST(Applicability, WritableProbeLeavesNothingBehindAndIsNotCached) {
+// One attempt, whatever names others have made in the folder, and nothing left behind; a folder
+// too long for a temporary name, a missing one and a file in the folder's place are not writable.
+TEST(Applicability, WritableProbeTriesOnceAndLeavesNothingBehind) {
     TempTree tree;
-    const SelectionList here{{tree.AddFile(L"Ärger\\数据.zip"), 0}}, later{{tree.PathOf(L"later\\a.zip"), 0}};
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsFirstFolderWritable(here));
-    EXPECT_EQ(FindNames(tree.PathOf(L"Ärger"), L"*"), std::vector<std::wstring>{L"数据.zip"});
-
-    // Neither a missing folder nor a file standing where the folder should be takes a file.
-    EXPECT_FALSE(IsFirstFolderWritable(later));
-    EXPECT_FALSE(IsFirstFolderWritable({{tree.UnwritableFolder() + L"\\a.zip", 0}}));
-    tree.AddFolder(L"later");
-    EXPECT_TRUE(IsFirstFolderWritable(later));
-    EXPECT_TRUE(FindNames(tree.PathOf(L"later"), L"*").empty());
-    EXPECT_FALSE(IsFirstFolderWritable({{L"a.zip", 0}}));
+    const std::wstring deepest = tree.Path() + L"\\" + std::wstring(MAX_PATH - 15 - tree.Path().size(), L'd');
+    const std::wstring tooDeep = deepest + L"e";
+    tree.AddFolder(deepest.substr(tree.Path().size() + 1));
+    tree.AddFolder(tooDeep.substr(tree.Path().size() + 1));
+    // What a probe by name in turn would have tried first, and earlier probes' names.
+    for (unsigned number = 0; number < 200; ++number) {
+        wchar_t name[16];
+        wsprintfW(name, L"Busy\\111%X.tmp", number);
+        tree.AddFile(name);
+    }
+    tree.AddFile(L"Busy\\111" + std::wstring(32, L'0') + L".tmp");
+    const struct {
+        std::wstring Item;
+        bool Writable;
+    } cases[] = {
+        {tree.AddFile(L"\u00c4rger\\\u6570\u636e.zip"), true},
+        {tree.PathOf(L"Busy\\a.zip"), true},
+        {deepest + L"\\a.zip", true},
+        {tooDeep + L"\\a.zip", false},
+        {tree.PathOf(L"Gone\\a.zip"), false},
+        {tree.UnwritableFolder() + L"\\a.zip", false},
+        {L"a.zip", false},
+        {L"\\a.zip", false},
+    };
+    for (const auto& c : cases) {
+        const std::wstring folder = WritableProbeFolder(c.Item);
+        const std::vector<std::wstring> before = FindNames(folder, L"*");
+        const FileSystemCalls calls;
+        for (int again = 0; again < 3; ++again) EXPECT_EQ(IsFirstFolderWritable({{c.Item, 0}}), c.Writable) << c.Item;
+        EXPECT_LE(calls.Count(), 3u) << c.Item;
+        EXPECT_EQ(FindNames(folder, L"*"), before) << c.Item;
+    }
 }
 
 // The real handler, created as the shell creates it, with the switch under the user's key only.
@@ -161,6 +184,8 @@ TEST(ReadSelection, EveryHandlerReadsTheBlockTheSameWay) {
         {"list at an odd offset", DropBlock(both, true, true, 21), both, E_INVALIDARG},
         {"3,000 names", DropBlock(many), many, E_INVALIDARG},
         {"a name of 1,030 characters", DropBlock({longName}), {longName.substr(0, 1023)}, E_INVALIDARG},
+        // No file name holds a control character; a CR or LF would split the request's lines.
+        {"names with control characters", DropBlock({zip, zip + L"\r\n0=C:\\x.zip", kes + L"\t", kes}), both, E_INVALIDARG},
         {"an ANSI name of 1,030 characters", DropBlock({longName}, false), {longName.substr(0, 1023)}, E_INVALIDARG},
         {"no final terminator", DropBlock(both, true, false), {}, E_INVALIDARG},
         {"the last name unterminated", wideBoth.substr(0, wideBoth.size() - 4), {}, E_INVALIDARG},

@@ -2,6 +2,7 @@
 // the archiver's INI files as the runtime hands them over.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <iterator>
 #include <string>
@@ -49,9 +50,11 @@ TEST(IniFile, ReadsWhatTheRuntimeHandsOver) {
         {Utf16(L"[Sec\r\nk=v\r\n"), L"[Sec\n]<k>=<v>"},
         {"", L""},
         {"\xFF\xFE", L""},
-        // Lines arrive in pieces of at most 1,023 characters, each taken as a line of its own.
+        // A line gives its first 1,023 characters; the rest, up to its end, is never an entry.
         {Utf16(L"[S]\r\nk=" + x1020 + L"\r\nm=1\r\n"), L"[S]<k>=<" + x1020 + L"><m>=<1>"},
-        {Utf16(L"[S]\r\nk=" + x1021 + L"y=" + z475 + L"\r\n"), L"[S]<k>=<" + x1021 + L"><y>=<" + z475 + L">"},
+        {Utf16(L"[S]\r\nk=" + x1021 + L"y=" + z475 + L"\r\nm=1"), L"[S]<k>=<" + x1021 + L"><m>=<1>"},
+        {Utf16(L"[S]\r\nk=" + x1021 + L"\r\n[T]\r\n"), L"[S]<k>=<" + x1021 + L">[T]"},
+        {Utf16(L"[S]\r\nk=" + x1021 + L"x\r\n[T]\r\n"), L"[S]<k>=<" + x1021 + L">[T]"},
         {Utf16(L"[S]\r\nk=" + std::wstring(99998, L'x') + L"\r\nz=1\r\n"), L"[S]<k>=<" + x1021 + L"><z>=<1>"},
         {Utf16(L"[S]\r\nlong=" + std::wstring(2000, L'v') + L"\r\nn=1\r\n"),
          L"[S]<long>=<" + std::wstring(1018, L'v') + L"><n>=<1>"},
@@ -114,6 +117,43 @@ TEST(Registry, GetStringNeedsRoomForTheTerminator) {
         }
         EXPECT_EQ(buffer[c.Capacity], L'#') << c.Name << c.Capacity;  // nothing written past the capacity
     }
+}
+
+// The text form of a key's DACL (SDDL), "null" for a null DACL, which lets every account in.
+std::wstring DaclOf(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL, &key) != ERROR_SUCCESS) return L"(no key)";
+    std::vector<BYTE> descriptor(4096);
+    DWORD size = static_cast<DWORD>(descriptor.size());
+    const LSTATUS status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
+    RegCloseKey(key);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (status != ERROR_SUCCESS || !GetSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &defaulted)) return L"(unread)";
+    if (!present || !dacl) return L"null";
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+    const std::wstring sddl = text ? text : L"(unconverted)";
+    LocalFree(text);
+    return sddl;
+}
+
+// Every level CreateKeyPath makes gets what its parent hands down, as a key made with default
+// security gets it: never a null DACL, which lets any other account rewrite the settings. (Wine
+// gives every key the same descriptor whatever it is asked for: there this cannot fail.)
+TEST(Registry, CreatedKeysTakeTheSecurityTheirParentHandsDown) {
+    const std::wstring base = L"Software\\Tamber Soft Key Test", reference = L"Software\\Tamber Soft Key Reference";
+    RegistrySandbox sandbox({{HKEY_CURRENT_USER, base}, {HKEY_CURRENT_USER, reference}});
+    CRegistry registry;
+    registry.CreateKeyPath((base + L"\\Kestrel\\ContextMenu").c_str());
+    HKEY made = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, reference.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(made);
+    const std::wstring handedDown = DaclOf(reference);
+    ASSERT_NE(handedDown, L"null");
+    for (const wchar_t* level : {L"", L"\\Kestrel", L"\\Kestrel\\ContextMenu"}) EXPECT_EQ(DaclOf(base + level), handedDown) << level;
+    EXPECT_EQ(registry.KeyPath(), base + L"\\Kestrel\\ContextMenu");
 }
 
 TEST(InstallLocations, ExecutablesLieInTheInstallFolder) {

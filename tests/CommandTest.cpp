@@ -174,16 +174,29 @@ TEST_F(CommandTest, RequestFolderFollowsTempFolder) {
     for (const StandinRecord& record : records)
         EXPECT_TRUE(IsTempFileIn(record.InputFile, Handed.UserTemp)) << record.InputFile;
 
-    // A "TempFolder" naming a missing folder: the request commands fail and start nothing.
-    RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Tree.PathOf(L"Gone"));
-    for (CommandCode code : {1u, 6u, 21u, 22u, 25u}) EXPECT_EQ(InvokeContextCommand(State, code), E_FAIL) << code;
+    // A "TempFolder" naming a missing folder, or one too long for a temporary name (the longest
+    // GetTempFileNameW takes is MAX_PATH - 14): the request commands fail and start nothing.
+    const std::wstring longest = Tree.AddFolder(std::wstring(MAX_PATH - 15 - Tree.Path().size(), L'l'));
+    std::wstring nested;  // 415 characters in all, in components a file system takes
+    while (Tree.Path().size() + 1 + nested.size() < 415) nested += (nested.empty() ? L"" : L"\\") + std::wstring(100, L'm');
+    const std::wstring tooLong = Tree.AddFolder(nested.substr(0, 415 - 1 - Tree.Path().size()));
+    for (const std::wstring& folder : {Tree.PathOf(L"Gone"), tooLong, longest + L"x"}) {
+        RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, folder);
+        for (CommandCode code : {1u, 6u, 21u, 22u, 25u}) EXPECT_EQ(InvokeContextCommand(State, code), E_FAIL) << code << folder;
+    }
+    EXPECT_TRUE(FindNames(tooLong, L"*").empty());
+    RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, longest);
+    EXPECT_EQ(InvokeContextCommand(State, 4), S_OK);
+    records = Records.WaitFor(3);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_TRUE(IsTempFileIn(records[2].InputFile, longest)) << records[2].InputFile;
 
     // A command started afterwards is the only new start.
     RegistrySandbox::WriteString(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, Requests);
     EXPECT_EQ(InvokeContextCommand(State, 7), S_OK);
-    records = Records.WaitFor(3);
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_NE(RequestText(records[2].InputBytes).find(L"RequestedActionCmd=7\r\n"), std::wstring::npos);
+    records = Records.WaitFor(4);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_NE(RequestText(records[3].InputBytes).find(L"RequestedActionCmd=7\r\n"), std::wstring::npos);
     EXPECT_EQ(GetFileAttributesW(Tree.PathOf(L"Gone").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

@@ -15,6 +15,7 @@
 #include "fixtures/ShellRightClick.h"
 #include "droplets/CatalogueTrust.h"
 #include "shellkit/FileSystemCalls.h"
+#include "shellkit/ScriptRecords.h"
 
 namespace {
 
@@ -132,29 +133,6 @@ TEST_F(DropletsTest, ChoosingADropletStartsItWithTheSelectedPaths) {
     EXPECT_EQ(Records.WaitFor(started + 1, 1000).size(), started);
 }
 
-// A batch droplet that writes each argument it got, %~1 to %~n, as a line of UTF-8.
-constexpr char RecordingScript[] =
-    "@echo off\r\nchcp 65001 >nul\r\nsetlocal EnableDelayedExpansion\r\nset \"out=%~dp0arguments.txt\"\r\n"
-    ":next\r\nif \"%~1\"==\"\" goto done\r\nset \"arg=%~1\"\r\n>>\"!out!\" echo:!arg!\r\nshift\r\ngoto next\r\n"
-    ":done\r\n>\"%~dp0finished.txt\" echo:done\r\n";
-
-// The lines the script wrote, once it has finished; empty when it did not run.
-std::vector<std::wstring> ScriptArguments(const TempTree& tree, DWORD timeoutMs) {
-    const std::wstring finished = tree.PathOf(L"Drops\\finished.txt"), written = tree.PathOf(L"Drops\\arguments.txt");
-    for (DWORD waited = 0; GetFileAttributesW(finished.c_str()) == INVALID_FILE_ATTRIBUTES && waited < timeoutMs; waited += 50) Sleep(50);
-    const std::string bytes = ReadFileBytes(written);
-    std::vector<std::wstring> lines;
-    for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        const std::string line = bytes.substr(start, end - start);
-        std::wstring wide(line.size(), L'\0');
-        wide.resize(MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), static_cast<int>(wide.size())));
-        lines.push_back(wide);
-    }
-    DeleteFileW(finished.c_str());
-    DeleteFileW(written.c_str());
-    return lines;
-}
-
 // What a program reads from its command line, as CommandLineToArgvW splits it.
 std::vector<std::wstring> ProgramArguments(const StandinRecord& record) {
     int count = 0;
@@ -169,7 +147,8 @@ std::vector<std::wstring> ProgramArguments(const StandinRecord& record) {
 // where delayed expansion is on) starts no batch droplet at all; a program takes every name.
 TEST_F(DropletsTest, EveryNameReachesTheDropletAsItself) {
     Folders.AddProgram(L"Drops\\Record program.exe");
-    Folders.Tree().AddFile(L"Drops\\Record script.bat", RecordingScript);
+    Folders.Tree().AddFile(L"Drops\\Record script.bat", ScriptRecords::Script());
+    const ScriptRecords script;
     Folders.Write(L"[DropSlots]\nP=%D\\Record program.exe\nS=%D\\Record script.bat\n", nullptr);
     const struct {
         std::wstring Path;
@@ -201,14 +180,14 @@ TEST_F(DropletsTest, EveryNameReachesTheDropletAsItself) {
     };
     EXPECT_EQ(programGets(all), all);
     EXPECT_EQ(ShellRightClick(carried).Invoke(L"Record script"), S_OK);
-    EXPECT_EQ(ScriptArguments(Folders.Tree(), 15000), carried);
+    EXPECT_EQ(script.WaitForArguments(), carried);
     for (const auto& name : names) {
         if (name.ThroughCommandShell) continue;
         SCOPED_TRACE(name.Path);
         const std::vector<std::wstring> selection{carried.front(), name.Path};
         EXPECT_EQ(programGets(selection), selection);
         EXPECT_EQ(ShellRightClick(selection).Invoke(L"Record script"), E_FAIL);
-        EXPECT_EQ(ScriptArguments(Folders.Tree(), 2000), std::vector<std::wstring>{});
+        EXPECT_EQ(script.WaitForArguments(2000), std::vector<std::wstring>{}) << "nothing started";
     }
 }
 

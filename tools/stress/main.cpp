@@ -6,6 +6,7 @@
 //   stress.exe [--sequences N] [--environments M] [--seed S]
 #include <windows.h>
 #include <prsht.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <wrl/client.h>
 
@@ -20,8 +21,11 @@
 #include "com/Guids.h"
 #include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
+#include "shellkit/MenuSnapshot.h"
 #include "shellkit/RegisteredLibrary.h"
 #include "shellkit/RegistrySandbox.h"
+#include "shellkit/ScriptRecords.h"
+#include "shellkit/StandinRecords.h"
 #include "shellkit/TempTree.h"
 #include "support/RegistryValues.h"
 
@@ -32,6 +36,7 @@ namespace {
 
 constexpr DWORD HangMs = 5000;
 constexpr int EnvironmentsPerChild = 25;
+constexpr LONG MenuLimit = 6000;
 
 // Reproducible randomness: one generator per (seed, environment, sequence).
 class Random {
@@ -58,6 +63,9 @@ struct Progress {
     volatile LONG Sequence;
     volatile LONG Steps;  // moves on with every call, so the watchdog sees a live child
     volatile LONG Overruns;
+    volatile LONG ShownDroplets;     // droplets the current environment's catalogue shows
+    volatile LONG WrongArguments;    // a recording droplet got other paths than those selected
+    volatile LONG NamesChecked;      // selections of hostile names handed to the recording droplets
 };
 
 struct Places {
@@ -84,6 +92,28 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 
 // ---- hostile paths and data objects
 
+// Names anybody can give a file, as a downloaded or shared file may carry them; those after the
+// first NamesThroughCmd must not start a batch droplet ("%" and "!" are expanded even inside
+// quotes). Each is a file (or, ending in a backslash, a folder) under Sentinel\Names.
+const wchar_t* const HostileNames[] = {
+    L"x&Record", L"a^b.txt", L"x)&Record&(x", L"my (1);x,y=z.txt", L"two  blanks", L"dir with space\\",
+    L"\u00dcbersicht \u6570.zip", L"a^^b & c",
+    L"my %OS% file.txt", L"100%", L"wow!.txt", L"%cd:~,%Record"};
+constexpr size_t NamesThroughCmd = 8;
+
+// A folder holding names a probe by number in turn would try.
+std::wstring BusyFolder(const Places& places) { return places.Probe + L"\\Busy"; }
+
+// Existing folders of 300 to 1,000 characters for "TempFolder", in components a file system takes.
+std::wstring LongFolder(const Places& places, size_t length) {
+    std::wstring folder = places.Probe + L"\\Long";
+    while (folder.size() < length) folder += L"\\" + std::wstring(std::min<size_t>(100, length - folder.size()), L'L');
+    folder.resize(length);
+    while (folder.back() == L'\\') folder.back() = L'L';
+    return folder;
+}
+constexpr size_t LongFolderLengths[] = {300, 415, 600, 1000};
+
 // An archive in an existing folder longer than a temporary file name may start with.
 const std::wstring& DeepName() {
     static const std::wstring name = L"Deep\\" + std::wstring(240, L'd') + L"\\deep.zip";
@@ -93,6 +123,7 @@ const std::wstring& DeepName() {
 std::wstring HostilePath(Random& random, const Places& places) {
     static const wchar_t* const Names[] = {L"a.zip", L"b.kesx", L"Sub", L"Sub\\c.txt", L"spaced name.tar", L"\u00dcbersicht \u6570.7z",
                                            DeepName().c_str()};
+    if (random.OneIn(12)) return BusyFolder(places) + L"\\a.zip";
     static const wchar_t* const Odd[] = {L"CON", L"NUL", L"\\\\.\\COM1", L"C:\\AUX.zip", L"\\\\?\\C:\\x.zip", L"", L"C:",
                                          L"\\\\server\\share\\a.zip", L"C:\\a.zip.", L".", L"\\", L"C:\\Sub\\..\\..\\a.rar"};
     switch (random.Below(6)) {
@@ -264,6 +295,77 @@ void RunSequence(Random& random, const Places& places, Progress& progress) {
     CoTaskMemFree(target);
 }
 
+// One selection of hostile names handed to the recording program droplet and the recording batch
+// droplet through the real menu: each gets exactly the selected paths, or (cmd.exe and a name it
+// cannot carry) nothing starts.
+void RunNamesSequence(Random& random, const Places& places, Progress& progress) {
+    std::vector<std::wstring> selection;
+    bool carried = true;
+    for (size_t i = 0, n = 1 + random.Below(4); i < n; ++i) {
+        const size_t pick = random.Below(std::size(HostileNames));
+        selection.push_back(random.OneIn(8) ? L"C:\\" : places.Sentinel + L"\\Names\\" + HostileNames[pick]);
+        carried &= pick < NamesThroughCmd;
+    }
+    Trace(L"environment %ld sequence %ld: %zu hostile names\n", progress.Environment, progress.Sequence, selection.size());
+    ComPtr<IShellExtInit> init;
+    ComPtr<IContextMenu> menu;
+    if (FAILED(CoCreateInstance(KrGuids::ShlContextMenu, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init))) || FAILED(init.As(&menu)))
+        return;
+    const ComPtr<HDropDataObject> data = HDropDataObject::Create(selection);
+    if (FAILED(init->Initialize(nullptr, data.Get(), nullptr))) return;
+    HMENU popup = CreatePopupMenu();
+    menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL | CMF_CANRENAME);  // as Explorer asks for a right-click
+    std::vector<MenuItemSnapshot> items = SnapshotMenu(popup);
+    DestroyMenu(popup);
+    // Depth first: the droplet's entry in the "Droplets" submenu.
+    auto find = [](auto& self, const std::vector<MenuItemSnapshot>& level, const wchar_t* text) -> UINT {
+        for (const MenuItemSnapshot& item : level) {
+            if (!item.HasSubmenu && item.Text == text) return item.Id;
+            if (const UINT id = self(self, item.Submenu, text)) return id;
+        }
+        return 0;
+    };
+    for (const bool script : {false, true}) {
+        const UINT id = find(find, items, script ? L"Record script" : L"Record program");
+        if (id == 0) continue;
+        Step(progress);
+        const StandinRecords programs;
+        const ScriptRecords scripts;
+        CMINVOKECOMMANDINFO info{};
+        info.cbSize = sizeof(info);
+        info.lpVerb = MAKEINTRESOURCEA(id - 1);
+        info.nShow = SW_HIDE;
+        const HRESULT hr = menu->InvokeCommand(&info);
+        InterlockedIncrement(&progress.NamesChecked);
+        std::vector<std::wstring> got;
+        bool finished = false;
+        // Polled in steps, so the watchdog sees a live child while the droplet starts.
+        for (int waited = 0; waited < (SUCCEEDED(hr) ? 15000 : 1000) && !finished; waited += 250) {
+            Step(progress);
+            if (script) {
+                finished = scripts.Finished();
+                if (finished) got = scripts.WaitForArguments(0);
+                else Sleep(250);
+                continue;
+            }
+            const std::vector<StandinRecord> records = programs.WaitFor(1, 250);
+            if ((finished = !records.empty())) {
+                int count = 0;
+                LPWSTR* arguments = CommandLineToArgvW(records.front().CommandLine.c_str(), &count);
+                if (arguments) got.assign(arguments + std::min(count, 1), arguments + count);
+                LocalFree(arguments);
+            }
+        }
+        const bool expectStart = !script || carried;
+        const bool right = expectStart ? SUCCEEDED(hr) && finished && got == selection : hr == E_FAIL && !finished;
+        if (!right) {
+            InterlockedIncrement(&progress.WrongArguments);
+            std::fwprintf(stderr, L"stress: the %ls droplet got %zu paths for %zu selected (0x%08lX)\n", script ? L"batch" : L"program",
+                          got.size(), selection.size(), static_cast<unsigned long>(hr));
+        }
+    }
+}
+
 // ---- environments
 
 void WriteValue(HKEY root, const wchar_t* key, const wchar_t* name, Random& random, DWORD dword, const std::wstring& text) {
@@ -292,7 +394,7 @@ std::wstring DropletPath(Random& random, const Places& places) {
     return places.Drops + L"\\" + random.Pick(Names);
 }
 
-std::string HostileCatalogue(Random& random, const Places& places) {
+std::string HostileCatalogue(Random& random, const Places& places, LONG& shown) {
     static const char* const Marks[] = {"", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF", "\xFF\xFE\x00\x00"};
     switch (random.Below(6)) {
     case 0: return {};
@@ -300,25 +402,65 @@ std::string HostileCatalogue(Random& random, const Places& places) {
     case 2: return random.Pick(Marks) + RandomBytes(random, random.Below(512));
     default: {
         std::wstring text = L"[DropSlots]\r\n";
-        for (size_t i = 0, n = random.OneIn(30) ? 20000 : random.Below(20); i < n; ++i)
-            text += std::to_wstring(random.Below(8)) + L"=" +
-                    DropletPath(random, places) + L"\r\n";
-        return std::string(random.Pick(Marks)) + Utf16Bytes(text);
+        LONG existing = 0;
+        for (size_t i = 0, n = random.OneIn(30) ? 20000 : random.Below(20); i < n; ++i) {
+            const std::wstring droplet = DropletPath(random, places);
+            existing += GetFileAttributesW(droplet.c_str()) != INVALID_FILE_ATTRIBUTES;
+            text += std::to_wstring(random.Below(8)) + L"=" + droplet + L"\r\n";
+        }
+        const std::string mark = random.Pick(Marks);
+        // Only these two marks are read as UTF-16LE text.
+        if (mark.empty() || mark == "\xFF\xFE") shown += existing;
+        return mark + Utf16Bytes(text);
     }
     }
 }
 
-void MakeEnvironment(Random& random, const Places& places) {
-    const std::wstring temps[] = {places.Probe, places.Sentinel + L"\\a.zip", places.Probe + L"\\gone", L"NUL", L"CON", L"",
-                                  places.Probe + std::wstring(300, L'p')};
+// A catalogue of a few droplets followed by 2 GiB of nothing (a sparse file: no disk is used).
+void WriteHugeCatalogue(const std::wstring& path, const Places& places) {
+    WriteFileBytes(path, "\xFF\xFE" + Utf16Bytes(L"[DropSlots]\r\n1=" + places.Drops + L"\\d0.kdrop\r\n"));
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER end{};
+    end.QuadPart = 2LL << 30;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+}
+
+// The user's catalogue with the recording droplets, and droplets planted in the shared one
+// (Wine shows every file as the user's own, never the administrators': it must not be read).
+std::string NamesCatalogue(const Places& places) {
+    return "\xFF\xFE" + Utf16Bytes(L"[DropSlots]\r\nP=" + places.Drops + L"\\Record program.exe\r\nS=" + places.Drops +
+                                    L"\\Record script.bat\r\n");
+}
+std::string PlantedCatalogue(const Places& places) {
+    return "\xFF\xFE" + Utf16Bytes(L"[DropSlots]\r\n1=" + places.Drops + L"\\Extract All Here.exe\r\n2=\\\\unreachable\\share\\x.exe\r\n" +
+                                    L"3=" + places.Drops + L"\\Record program.exe\r\n");
+}
+
+// Every 20th environment is one for the recording droplets and hostile names.
+bool MakeEnvironment(Random& random, LONG environment, const Places& places, Progress& progress) {
+    std::vector<std::wstring> temps = {places.Probe, places.Sentinel + L"\\a.zip", places.Probe + L"\\gone", L"NUL", L"CON", L"",
+                                       places.Probe + std::wstring(300, L'p')};
+    for (size_t length : LongFolderLengths) temps.push_back(LongFolder(places, length));
     const std::wstring installs[] = {places.Drops + L"\\NoArchiver\\", std::wstring(1023, L'i'), L"", L"\\\\.\\NUL\\"};
     WriteValue(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, random, random.OneIn(10) ? 0 : 1, L"1");
-    WriteValue(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, random, ~0u, random.OneIn(2) ? places.Probe : random.Pick(temps));
+    WriteValue(HKEY_CURRENT_USER, Reg::ProductKey, Reg::TempFolder, random, ~0u,
+               random.OneIn(2) ? places.Probe : temps[random.Below(temps.size())]);
     WriteValue(HKEY_LOCAL_MACHINE, Reg::InstallKey, Reg::InstallLocation, random, ~0u, random.Pick(installs));
     WriteValue(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd1, random, static_cast<DWORD>(random.Below(60)), L"7");
     WriteValue(HKEY_CURRENT_USER, Reg::ContextMenuKey, Reg::Cmd2, random, static_cast<DWORD>(random.Below(60)), L"x");
-    WriteFileBytes(places.UserCatalogue, HostileCatalogue(random, places));
-    WriteFileBytes(places.SharedCatalogue, HostileCatalogue(random, places));
+    LONG shown = 0;
+    const bool names = environment % 20 == 10;
+    WriteFileBytes(places.UserCatalogue, names ? NamesCatalogue(places) : HostileCatalogue(random, places, shown));
+    if (names) RegistrySandbox::WriteDword(HKEY_CURRENT_USER, Reg::ProductKey, Reg::EnableContextMenu, 1);  // a menu to pick from
+    LONG ignored = 0;  // the shared catalogue is never believed under Wine
+    WriteFileBytes(places.SharedCatalogue, random.OneIn(4) ? PlantedCatalogue(places) : HostileCatalogue(random, places, ignored));
+    for (const std::wstring* file : {&places.UserCatalogue, &places.SharedCatalogue})
+        if (!names && random.OneIn(50)) WriteHugeCatalogue(*file, places);
+    progress.ShownDroplets = shown;
+    return names;
 }
 
 // ---- child: a range of environments with their sequences
@@ -330,9 +472,13 @@ int RunChild(uint64_t seed, LONG firstEnvironment, LONG environments, LONG seque
     auto* progress = mapping ? static_cast<Progress*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(Progress))) : nullptr;
     if (!progress) return 2;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Droplets started by the random calls record themselves here (a names sequence has its own).
+    SetEnvironmentVariableW(L"KESTREL_STANDIN_RECORDS", (places.Probe + L"\\records").c_str());
+    CreateDirectoryW((places.Probe + L"\\scripts").c_str(), nullptr);
+    SetEnvironmentVariableW(L"KESTREL_SCRIPT_RECORDS", (places.Probe + L"\\scripts").c_str());
     for (LONG environment = firstEnvironment; environment < firstEnvironment + environments; ++environment) {
         Random setup(seed ^ (static_cast<uint64_t>(environment) << 32));
-        MakeEnvironment(setup, places);
+        const bool names = MakeEnvironment(setup, environment, places, *progress);
         for (const std::wstring* file : {&places.UserCatalogue, &places.SharedCatalogue}) {
             WIN32_FILE_ATTRIBUTE_DATA data{};
             if (Tracing() && GetFileAttributesExW(file->c_str(), GetFileExInfoStandard, &data))
@@ -343,7 +489,10 @@ int RunChild(uint64_t seed, LONG firstEnvironment, LONG environments, LONG seque
             progress->Sequence = sequence;
             Step(*progress);
             Random random(seed ^ (static_cast<uint64_t>(environment) << 32) ^ (static_cast<uint64_t>(sequence) + 1));
-            RunSequence(random, places, *progress);
+            if (names && random.OneIn(3))
+                RunNamesSequence(random, places, *progress);
+            else
+                RunSequence(random, places, *progress);
             if (random.OneIn(4)) CoFreeUnusedLibrariesEx(0, 0);
         }
     }
@@ -399,8 +548,8 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
         return std::wstring(folder, length ? length - 1 : 0);
     }();
     const auto tempBefore = Snapshot(userTemp);
-    size_t crashes = 0, hangs = 0, changed = 0, probesLeft = 0;
-    LONG overruns = 0;
+    size_t crashes = 0, hangs = 0, menuLimits = 0, changed = 0, probesLeft = 0, unpicked = 0;
+    LONG overruns = 0, wrongArguments = 0, namesChecked = 0;
     const auto start = std::chrono::steady_clock::now();
     {
         RegisteredLibrary registered;
@@ -428,6 +577,26 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
         catalogues.AddFile(L"Local\\Tamber Soft\\DropSlots\\keep");
         catalogues.AddFile(L"Common\\Tamber Soft\\Kestrel\\keep");
         for (const wchar_t* droplet : {L"Drops\\d0.kdrop", L"Drops\\d1.kdrop", L"Drops\\d 2.kdrop"}) catalogues.AddFile(droplet);
+        // The recording droplets, a planted one, the hostile names as the user's files, the long
+        // request folders, and a folder full of the names a probe by number would try.
+        for (const wchar_t* program : {L"Drops\\Record program.exe", L"Drops\\Extract All Here.exe"}) catalogues.AddProgram(program);
+        catalogues.Tree().AddFile(L"Drops\\Record script.bat", ScriptRecords::Script());
+        for (const wchar_t* name : HostileNames) {
+            const std::wstring relative = std::wstring(L"Sentinel\\Names\\") + name;
+            if (relative.back() == L'\\') catalogues.Tree().AddFolder(relative.substr(0, relative.size() - 1));
+            else catalogues.Tree().AddFile(relative, "a user's file");
+        }
+        for (size_t length : LongFolderLengths) probeTree.AddFolder(LongFolder(places, length).substr(probeTree.Path().size() + 1));
+        probeTree.AddFile(L"Probe\\Busy\\a.zip", "PK\x03\x04 busy");
+        // A few thousand: Wine looks up each new name in the whole folder, case-blind.
+        for (UINT number = 1; number <= 0xFFF; ++number) {
+            wchar_t name[MAX_PATH];
+            if (GetTempFileNameW(BusyFolder(places).c_str(), L"111", number, name)) WriteFileBytes(name, {});
+        }
+        const size_t busyBefore = FindNames(BusyFolder(places), L"*", true).size();
+        // A program that a name run as command text would start: it must never run.
+        probeTree.AddFile(L"Probe\\cwd\\Record.bat", "@echo off\r\n>>\"%~dp0..\\tripped.txt\" echo tripped\r\n");
+        const std::wstring childFolder = places.Probe + L"\\cwd";
         const auto sentinelBefore = Snapshot(places.Sentinel);
 
         const std::wstring progressName = L"Local\\krstress-" + std::to_wstring(GetCurrentProcessId());
@@ -440,7 +609,7 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
         LONG environment = first, sequence = 0;
         while (environment < environments) {
             const LONG count = std::min<LONG>(EnvironmentsPerChild, environments - environment);
-            *progress = {environment, sequence, 0, progress->Overruns};
+            *progress = {environment, sequence, 0, progress->Overruns, 0, progress->WrongArguments, progress->NamesChecked};
             std::wstring commandLine = Quoted(self) + L" --child " + std::to_wstring(seed) + L" " + std::to_wstring(environment) +
                                        L" " + std::to_wstring(count) + L" " + std::to_wstring(perEnvironment) + L" " +
                                        std::to_wstring(sequence) + L" " + progressName;
@@ -449,7 +618,8 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
             STARTUPINFOW startup{};
             startup.cb = sizeof(startup);
             PROCESS_INFORMATION child{};
-            if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) return 1;
+            if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, childFolder.c_str(), &startup, &child))
+                return 1;
             LONG lastSteps = -1;
             DWORD quietSince = GetTickCount();
             bool hung = false;
@@ -472,10 +642,13 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
                 sequence = 0;
                 continue;
             }
-            (hung ? hangs : crashes) += 1;
+            // Wine's InsertMenuW copies the item array on every insertion: a popup of more than
+            // about 6,000 droplets takes seconds by itself. Nothing limits the droplets.
+            const bool menuLimit = hung && progress->ShownDroplets > MenuLimit;
+            (menuLimit ? menuLimits : hung ? hangs : crashes) += 1;
             std::fwprintf(stderr, L"stress: %ls in environment %ld, sequence %ld (seed %llu, exit 0x%08lX)\n",
-                          hung ? L"hang" : L"crash", progress->Environment, progress->Sequence,
-                          static_cast<unsigned long long>(seed), exitCode);
+                          menuLimit ? L"Wine's menu limit (a popup of more than 6,000 droplets)" : hung ? L"hang" : L"crash",
+                          progress->Environment, progress->Sequence, static_cast<unsigned long long>(seed), exitCode);
             environment = progress->Environment;
             sequence = progress->Sequence + 1;
             if (sequence >= perEnvironment) {
@@ -484,6 +657,8 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
             }
         }
         overruns = progress->Overruns;
+        wrongArguments = progress->WrongArguments;
+        namesChecked = progress->NamesChecked;
         UnmapViewOfFile(progress);
         CloseHandle(mapping);
 
@@ -493,6 +668,22 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
             if (found == sentinelAfter.end() || found->second != bytes) ++changed;
         }
         changed += NewEntries(sentinelBefore, sentinelAfter).size();
+        // Every probe file went again, in a folder full of names too.
+        const size_t busyAfter = FindNames(BusyFolder(places), L"*", true).size();
+        if (busyAfter != busyBefore) std::fwprintf(stderr, L"stress: %zu files more in %ls\n", busyAfter - busyBefore, BusyFolder(places).c_str());
+        probesLeft += busyAfter - busyBefore;
+        // Programs nobody picked: the one a name run as command text starts, and the planted droplet.
+        std::string tripped = ReadFileBytes(places.Probe + L"\\tripped.txt");
+        unpicked += static_cast<size_t>(std::count(tripped.begin(), tripped.end(), '\n'));
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((places.Probe + L"\\records\\*.record").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string record = ReadFileBytes(places.Probe + L"\\records\\" + found.cFileName);
+                unpicked += record.find("Program=Extract All Here.exe") != std::string::npos;
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
     }
     // What the run made in the user's temporary folder (list files, the trees) is gone again.
     for (const std::wstring& path : NewEntries(tempBefore, Snapshot(userTemp))) {
@@ -501,11 +692,14 @@ int RunParent(uint64_t seed, LONG sequences, LONG environments, LONG first) {
         std::fwprintf(stderr, L"stress: left behind: %ls\n", path.c_str());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::wprintf(L"stress: seed %llu: %ld sequences in %ld environments, %.1f s: %zu crashes, %zu hangs over %lu s, "
-                 L"%ld buffer overruns, %zu user files changed, %zu probe files left\n",
+    std::wprintf(L"stress: seed %llu: %ld sequences in %ld environments, %.1f s: %zu crashes, %zu hangs over %lu s "
+                 L"(and %zu at Wine's menu limit, more than %ld droplets), %ld buffer overruns, %zu user files changed, "
+                 L"%zu probe files left, %ld hostile selections handed to recording droplets with %ld wrong, "
+                 L"%zu programs started that nobody picked\n",
                  static_cast<unsigned long long>(seed), std::max<LONG>(1, sequences / std::max<LONG>(1, environments)) * (environments - first),
-                 environments - first, seconds, crashes, hangs, HangMs / 1000, overruns, changed, probesLeft);
-    return crashes || hangs || overruns || changed || probesLeft ? 1 : 0;
+                 environments - first, seconds, crashes, hangs, HangMs / 1000, menuLimits, MenuLimit, overruns, changed, probesLeft,
+                 namesChecked, wrongArguments, unpicked);
+    return crashes || hangs || overruns || changed || probesLeft || wrongArguments || unpicked ? 1 : 0;
 }
 
 }  // namespace

@@ -220,7 +220,7 @@ def check_tables(msi, wxs_text, idt_text):
     """wixl places actions itself where it is not told: what the MSI holds must be what the
     source says, and the Registry table what the harvest gave."""
     wanted = {a: int(s) for a, s in re.findall(r'<Custom Action="(\w+)" Sequence="(\d+)"', wxs_text)}
-    wanted["RemoveExistingProducts"] = int(re.search(r'<RemoveExistingProducts Sequence="(\d+)"', wxs_text).group(1))
+    wanted.update({a: int(s) for a, s in re.findall(r'<(\w+) Sequence="(\d+)" />', wxs_text)})
     actual = {row[0]: int(row[2]) for row in exported(msi, "InstallExecuteSequence")}
     wrong = {a: (s, actual.get(a)) for a, s in wanted.items() if actual.get(a) != s}
     if wrong:
@@ -294,7 +294,10 @@ def main(argv):
         unsigned_msi = os.path.join(out, "unsigned.msi")
         run(["wixl", "-a", "x64", "-D", "Version=" + version, "-D", "ProductCode=" + product_code(version),
              "-o", unsigned_msi, os.path.join(HERE, "KrShellExt.wxs")], cwd=stage)
-        run(["msibuild", unsigned_msi, "-i", os.path.join(stage, "Registry.idt")])
+        # Tables wixl cannot write as needed: the harvested registration, and the removal of the
+        # folders above the install folder when uninstalling leaves them empty.
+        run(["msibuild", unsigned_msi, "-i", os.path.join(stage, "Registry.idt"), "-i",
+             os.path.join(HERE, "RemoveFile.idt")])
         with open(os.path.join(HERE, "KrShellExt.wxs"), encoding="utf-8") as file:
             check_tables(unsigned_msi, file.read(), idt)
         signer.sign(unsigned_msi, os.path.join(out, msi_name))

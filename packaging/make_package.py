@@ -294,10 +294,7 @@ def main(argv):
         unsigned_msi = os.path.join(out, "unsigned.msi")
         run(["wixl", "-a", "x64", "-D", "Version=" + version, "-D", "ProductCode=" + product_code(version),
              "-o", unsigned_msi, os.path.join(HERE, "KrShellExt.wxs")], cwd=stage)
-        # Tables wixl cannot write as needed: the harvested registration, and the removal of the
-        # folders above the install folder when uninstalling leaves them empty.
-        run(["msibuild", unsigned_msi, "-i", os.path.join(stage, "Registry.idt"), "-i",
-             os.path.join(HERE, "RemoveFile.idt")])
+        run(["msibuild", unsigned_msi, "-i", os.path.join(stage, "Registry.idt")])
         with open(os.path.join(HERE, "KrShellExt.wxs"), encoding="utf-8") as file:
             check_tables(unsigned_msi, file.read(), idt)
         signer.sign(unsigned_msi, os.path.join(out, msi_name))

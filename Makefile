@@ -38,7 +38,7 @@ stress: build
 package: build
 	packaging/make_package.py --build $(BUILD)
 
-demo: build
+demo: package
 	scripts/with-wine.sh scripts/demo.sh $(BUILD)
 
 # Speed of the registered handlers against floors measured in the same run; BENCH_ARGS=--huge

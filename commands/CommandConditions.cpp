@@ -1,6 +1,5 @@
 #include "commands/CommandConditions.h"
 
-#include "menu/MenuDroplets.h"
 #include "selection/Applicability.h"
 
 namespace {
@@ -24,7 +23,7 @@ constexpr ConditionTest ConditionTests[] = {
     {Applies::NotSingleArchiveInWritableFolder,
      [](CommandConditions& c) { return !IsSingleArchive(c.Items()) && c.FirstFolderWritable(); }},
     {Applies::NotSingleArchiveWithDroplets,
-     [](CommandConditions& c) { return !IsSingleArchive(c.Items()) && MenuDroplets::Available(c.Handler()); }},
+     [](CommandConditions& c) { return !IsSingleArchive(c.Items()) && c.Handler().Catalogue.HasDroplets(); }},
     {Applies::SingleArchive, [](CommandConditions& c) { return IsSingleArchive(c.Items()); }},
     {Applies::Never, [](CommandConditions&) { return false; }},
 };

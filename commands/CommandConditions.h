@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "commands/CommandTable.h"
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 
 // Whether a command's condition holds for the selection, evaluated now.
 bool ConditionHolds(Applies when, const ContextMenuState& state);

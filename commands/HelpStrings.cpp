@@ -6,8 +6,8 @@
 #include <climits>
 #include <vector>
 
+#include "com/ModuleInstance.h"
 #include "commands/CommandTable.h"
-#include "module/CKrShellExtModule.h"
 #include "support/UiResource.h"
 
 UINT HelpStringId(CommandCode code) {

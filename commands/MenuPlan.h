@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "commands/CommandCode.h"
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 #include "commands/RecentCommands.h"
 
 // What one menu build inserts, decided before anything is inserted so that an identifier

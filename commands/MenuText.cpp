@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "com/ModuleInstance.h"
 #include "commands/MenuLayout.h"
-#include "module/CKrShellExtModule.h"
 #include "resources/resource.h"
 #include "support/UiResource.h"
 

@@ -5,16 +5,16 @@
 #include <iterator>
 #include <new>
 
+#include "com/IsolationAware.h"
+#include "com/ModuleInstance.h"
 #include "commands/CommandTable.h"
+#include "commands/MenuImages.h"
 #include "commands/MenuText.h"
 #include "launch/RequestLauncher.h"
-#include "menu/MenuImages.h"
-#include "menu/UniqueMenu.h"
-#include "module/CKrShellExtModule.h"
-#include "module/IsolationAware.h"
 #include "selection/SelectionReader.h"
 #include "support/InstallLocations.h"
 #include "support/RegistryValues.h"
+#include "support/UniqueMenu.h"
 
 namespace {
 static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITEMINFOW");

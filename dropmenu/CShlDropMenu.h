@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "com/CShellObject.h"
 #include "commands/CommandCode.h"
-#include "module/CShellObject.h"
 #include "selection/SelectionItem.h"
 
 // The right-drag handler: offers extraction of dropped archives at the drop target.

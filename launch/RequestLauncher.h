@@ -5,7 +5,7 @@
 #include <string>
 
 #include "commands/CommandCode.h"
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 
 // Which selected items a request lists.
 enum class ItemFilter {

@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "commands/CommandDispatch.h"
+#include "com/IsolationAware.h"
 #include "commands/HelpStrings.h"
+#include "launch/CommandDispatch.h"
 #include "menu/MenuBuilder.h"
-#include "module/IsolationAware.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
 #include "support/RegistryValues.h"

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "menu/ContextMenuState.h"
-#include "module/CShellObject.h"
+#include "com/CShellObject.h"
+#include "commands/ContextMenuState.h"
 
 // The context-menu handler for files and folders: a thin COM shell around ContextMenuState
 // and the plain functions that build the menu and run its commands.

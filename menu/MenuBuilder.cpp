@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "menu/MenuDroplets.h"
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 #include "commands/MenuLayout.h"
 #include "commands/RecentCommands.h"
+#include "menu/MenuDroplets.h"
 
 namespace {
 static_assert(sizeof(MENUITEMINFOW) == 80, "the shell expects the 64-bit MENUITEMINFOW");

@@ -4,11 +4,11 @@
 #include <array>
 
 #include "commands/CommandTable.h"
-#include "menu/ContextMenuState.h"
-#include "menu/MenuCursor.h"
+#include "commands/ContextMenuState.h"
 #include "commands/MenuPlan.h"
 #include "commands/MenuText.h"
-#include "menu/UniqueMenu.h"
+#include "menu/MenuCursor.h"
+#include "support/UniqueMenu.h"
 
 // QueryContextMenu's work: the remembered group and the "Kestrel" submenu. Returns the
 // number of identifiers used (0 when nothing was added) and refills InsertedKinds.

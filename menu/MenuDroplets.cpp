@@ -1,9 +1,8 @@
 #include "menu/MenuDroplets.h"
 
+#include "commands/MenuImages.h"
 #include "droplets/DropletCatalogue.h"
 #include "droplets/DropletName.h"
-#include "launch/RequestFile.h"
-#include "menu/MenuImages.h"
 
 namespace MenuDroplets {
 namespace {
@@ -25,23 +24,7 @@ void InsertDroplet(ContextMenuState& state, HMENU menu, UINT position, UINT imag
     state.InsertedKinds.push_back(Cmd::FirstDroplet + number);
 }
 
-// Each path followed by a blank, in double quotes when it holds one (as PathQuoteSpacesW
-// quotes, without its MAX_PATH limit).
-std::wstring DropletParameters(const SelectionList& items) {
-    std::wstring parameters;
-    for (const SelectionItem& item : items) {
-        const bool quote = item.Path.find(L' ') != std::wstring::npos;
-        if (quote) parameters += L'"';
-        parameters += item.Path;
-        if (quote) parameters += L'"';
-        parameters += L' ';
-    }
-    return parameters;
-}
-
 }  // namespace
-
-bool Available(const ContextMenuState& state) { return state.Catalogue.HasDroplets(); }
 
 void FillSubmenu(ContextMenuState& state, HMENU popup, MenuCursor& cursor) {
     UINT imagePosition = 0;  // counts the entries of the popup
@@ -60,13 +43,6 @@ void InsertRemembered(ContextMenuState& state, HMENU shellMenu, MenuCursor& curs
     if (path.empty()) return;
     InsertDroplet(state, shellMenu, cursor.ShellIndex, cursor.ShellIndex, cursor, number, path);
     ++cursor.ShellIndex;
-}
-
-HRESULT LaunchDroplet(const ContextMenuState& state, uint32_t number) {
-    // Read afresh: the catalogue may have changed since the menu was built.
-    const std::wstring path = DropletCatalogue(state.Paths).Find(number);
-    if (path.empty()) return E_FAIL;
-    return StartProgram(path, DropletParameters(state.SelectionItems));
 }
 
 }  // namespace MenuDroplets

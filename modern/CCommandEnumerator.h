@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "com/CShellObject.h"
 #include "modern/CommandNode.h"
 #include "modern/CommandSession.h"
-#include "module/CShellObject.h"
 
 // The sub-commands of one command, made as Explorer takes them.
 class CCommandEnumerator final : public CShellObject<CCommandEnumerator, IEnumExplorerCommand> {

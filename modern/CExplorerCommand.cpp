@@ -4,16 +4,16 @@
 
 #include <new>
 
-#include "commands/CommandDispatch.h"
+#include "com/Guids.h"
 #include "commands/CommandTable.h"
 #include "commands/HelpStrings.h"
 #include "commands/MenuLayout.h"
 #include "commands/MenuText.h"
 #include "droplets/DropletCatalogue.h"
 #include "droplets/DropletName.h"
+#include "launch/CommandDispatch.h"
 #include "modern/CCommandEnumerator.h"
 #include "modern/CommandIcons.h"
-#include "module/Guids.h"
 
 namespace {
 using Role = CommandNode::Role;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "com/CShellObject.h"
 #include "commands/CommandTable.h"
 #include "modern/CommandNode.h"
 #include "modern/CommandSession.h"
-#include "module/CShellObject.h"
 
 // Windows 11's first-level menu: "Kestrel" and its sub-commands, from the same command table,
 // plan, texts and launches as the classic submenu. The class Explorer creates is the root; it

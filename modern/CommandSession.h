@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "commands/ContextMenuState.h"
 #include "commands/MenuPlan.h"
 #include "commands/RecentCommands.h"
-#include "menu/ContextMenuState.h"
 #include "support/UniqueComPtr.h"
 
 // What the commands of one tree share while Explorer shows it for a selection: the shell item

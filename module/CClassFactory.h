@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "module/CCriticalSection.h"
+#include "com/CCriticalSection.h"
 #include "module/ObjectMap.h"
 
 // The class object of every served class, cached by the COM module. The cache's own

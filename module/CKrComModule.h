@@ -5,7 +5,7 @@
 #include <array>
 #include <atomic>
 
-#include "module/CCriticalSection.h"
+#include "com/CCriticalSection.h"
 #include "module/ObjectMap.h"
 
 // The COM side of the module: the class objects of the object map, made on first request

@@ -1,18 +1,14 @@
 #include "module/CKrShellExtModule.h"
 
-#include "menu/MenuImages.h"
+#include "com/Guids.h"
+#include "com/UnloadHooks.h"
 #include "module/CKrComModule.h"
 #include "module/CRegistrar.h"
-#include "module/Guids.h"
 #include "module/ObjectMap.h"
 #include "proppage/ArchivePage.h"
 #include "resources/resource.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace {
-// The image that holds this code: the DLL, or a test executable linking the library.
-HINSTANCE g_instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
 
 // Registration reads the scripts under the system default locale, whatever the caller's
 // thread had; the caller gets its own locale back on every way out.
@@ -33,9 +29,6 @@ struct AppIdText {
 };
 }  // namespace
 
-HINSTANCE ModuleInstance() { return g_instance; }
-void SetModuleInstance(HINSTANCE instance) { g_instance = instance; }
-
 CKrShellExtModule& CKrShellExtModule::Instance() {
     static CKrShellExtModule module;
     return module;
@@ -47,9 +40,9 @@ CKrShellExtModule::~CKrShellExtModule() {
     if (Git) Git->Release();
 }
 
-LONG CKrShellExtModule::Lock() { return InterlockedIncrement(&LockCount); }
-LONG CKrShellExtModule::Unlock() { return InterlockedDecrement(&LockCount); }
-LONG CKrShellExtModule::GetLockCount() const { return LockCount; }
+LONG CKrShellExtModule::Lock() { return ModuleLock::Lock(); }
+LONG CKrShellExtModule::Unlock() { return ModuleLock::Unlock(); }
+LONG CKrShellExtModule::GetLockCount() const { return ModuleLock::Count(); }
 
 bool CKrShellExtModule::IsInitialised() const noexcept {
     return Section.IsCreated() && CKrComModule::Instance().IsInitialised();
@@ -80,12 +73,12 @@ HRESULT CKrShellExtModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void**
     return CKrComModule::Instance().GetClassObject(clsid, riid, ppv);
 }
 
-// The shell frees the library only after an S_OK here, so what the handlers share per process
-// (menu images, GDI+) goes now, outside DllMain, where GDI+ may still be shut down. A live
-// property page holds the library through a count of its own (see ArchivePage).
+// The shell frees the library only after an S_OK here, and may as well keep it: what may not
+// be given back inside DllMain (GDI+) goes now; the rest stays for the next right-click and goes
+// at unload. A live property page holds the library through a count of its own (see ArchivePage).
 HRESULT CKrShellExtModule::DllCanUnloadNow() noexcept {
     if (GetLockCount() != 0 || ArchivePage::LivePages() != 0) return S_FALSE;
-    MenuImages::Process().Release();
+    UnloadHooks::RunAll();
     return S_OK;
 }
 

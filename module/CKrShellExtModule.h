@@ -6,7 +6,8 @@
 #include <span>
 #include <string_view>
 
-#include "module/CCriticalSection.h"
+#include "com/CCriticalSection.h"
+#include "com/ModuleInstance.h"
 
 class CRegistrar;
 
@@ -48,11 +49,6 @@ public:
 private:
     CKrShellExtModule();
 
-    volatile LONG LockCount = 0;
     CCriticalSection Section;  // guards the lazily made global interface table
     IGlobalInterfaceTable* Git = nullptr;
 };
-
-// Handle through which every string, bitmap, icon and dialog resource is loaded.
-HINSTANCE ModuleInstance();
-void SetModuleInstance(HINSTANCE instance);

@@ -1,9 +1,9 @@
 #include "module/ObjectMap.h"
 
+#include "com/Guids.h"
 #include "dropmenu/CShlDropMenu.h"
 #include "menu/CShlContextMenu.h"
 #include "modern/CExplorerCommand.h"
-#include "module/Guids.h"
 #include "proppage/CPropPageExt.h"
 #include "resources/resource.h"
 

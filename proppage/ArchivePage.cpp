@@ -4,8 +4,8 @@
 #include <memory>
 #include <string_view>
 
-#include "module/CKrShellExtModule.h"
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
+#include "com/ModuleInstance.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"
 #include "support/UiResource.h"

@@ -5,8 +5,8 @@
 
 #include <new>
 
-#include "module/CKrShellExtModule.h"
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
+#include "com/ModuleInstance.h"
 #include "proppage/ArchiveAssociation.h"
 #include "proppage/ArchivePage.h"
 #include "selection/DropFileList.h"

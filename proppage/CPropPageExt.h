@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "module/CShellObject.h"
+#include "com/CShellObject.h"
 
 // The property-sheet handler: one page for an archive the archiver owns.
 class CPropPageExt final : public CShellObject<CPropPageExt, IShellExtInit, IShellPropSheetExt> {

@@ -1,6 +1,6 @@
 #include "proppage/CapabilityCatalogue.h"
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "proppage/AsciiCase.h"
 #include "resources/resource.h"
 #include "support/UiResource.h"

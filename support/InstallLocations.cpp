@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "support/CRegistry.h"
 #include "support/RegistryValues.h"
 

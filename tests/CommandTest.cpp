@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "commands/ContextMenuState.h"
+#include "commands/RecentCommands.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
-#include "commands/CommandDispatch.h"
-#include "menu/ContextMenuState.h"
-#include "commands/RecentCommands.h"
+#include "launch/CommandDispatch.h"
 #include "launch/RequestLauncher.h"
 #include "selection/ClassifyPath.h"
 #include "support/InstallLocations.h"

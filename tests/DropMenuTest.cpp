@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "dropmenu/CShlDropMenu.h"
-#include "fixtures/ShellRightClick.h"
 #include "fixtures/KestrelUserTest.h"
+#include "fixtures/ShellRightClick.h"
 #include "module/CKrShellExtModule.h"
 #include "support/RegistryValues.h"
 

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "shellkit/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
+#include "shellkit/FileSystemCalls.h"
 
 namespace {
 

@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "com/Guids.h"
 #include "commands/CommandCode.h"
-#include "shellkit/FileSystemCalls.h"
 #include "fixtures/KestrelUserTest.h"
 #include "fixtures/RememberedCodes.h"
 #include "fixtures/ShellRightClick.h"
 #include "fixtures/UiLanguageOverride.h"
 #include "module/CKrShellExtModule.h"
-#include "module/Guids.h"
 #include "resources/resource.h"
 #include "shellkit/CommandTree.h"
+#include "shellkit/FileSystemCalls.h"
 #include "shellkit/RegisteredLibrary.h"
 #include "support/InstallLocations.h"
 
@@ -139,6 +139,7 @@ TEST_F(ExplorerCommandTest, ShowsWhatTheClassicKestrelMenuShows) {
         {"a zip and a folder", {zip, Tree.AddFolder(L"Data\\Sub")}},
         {"remembered verify does not fit a folder", {docs}, 7},
         {"convert remembered twice", {zip}, 6, 6},
+        {"two remembered commands that fit, in their order", {zip}, 6, 1},
         {"remembered droplet without catalogue, then create", {docs}, 40, 17},
         {"droplets, one of them gone, and one remembered", {docs}, 38, 0, true},
         {"droplets are not offered for one archive", {zip}, 36, 0, true},

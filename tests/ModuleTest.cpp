@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "com/Guids.h"
 #include "fixtures/LoadedLibrary.h"
 #include "module/CRegistrar.h"
-#include "module/Guids.h"
 #include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/ProcessResources.h"
@@ -200,7 +200,8 @@ TEST(ComActivation, ReloadingLeavesNothingBehind) {
     } measures[] = {
         {"free TLS slots", FreeTlsSlots, 0},
         {"open handles", [] { return ProcessResources::Now().Handles; }, 0},
-        {"heap bytes", [] { return ProcessResources::Now().HeapBytes; }, 4096},
+        {"heap bytes", [] { return ProcessResources::Now().HeapBytes; }, 4096},  // activation contexts too
+        {"GDI objects", [] { return ProcessResources::Now().GdiObjects; }, 0},
     };
     // The first loads fill the host's own caches (COM, shell, GDI+'s system libraries).
     for (int cycle = 0; cycle < 10; ++cycle) RightClickAndUnload(selection.Get());

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "com/Guids.h"
 #include "fixtures/LoadedLibrary.h"
-#include "module/Guids.h"
 #include "proppage/CapabilityCatalogue.h"
 #include "resources/resource.h"
 #include "shellkit/HDropDataObject.h"

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "dropmenu/CShlDropMenu.h"
-#include "shellkit/FileSystemCalls.h"
 #include "fixtures/ShellRightClick.h"
 #include "menu/CShlContextMenu.h"
 #include "proppage/CPropPageExt.h"
 #include "selection/Applicability.h"
 #include "selection/ClassifyPath.h"
 #include "selection/SelectionReader.h"
+#include "shellkit/FileSystemCalls.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/RegistrySandbox.h"
 #include "shellkit/TempTree.h"
@@ -32,11 +32,17 @@ TEST(ClassifyPath, LastExtensionOfAnExistingFileOnly) {
         Make What;
         ArchiveKind Kind;
     } cases[] = {
-        // Each kind the menu's conditions tell apart, another archive and the last of the table,
-        // in either case; then the edges.
-        {L"x.Z01", File, 0}, {L"x.KESX", File, 1}, {L"x.kes", File, 2},  {L"x.tgz", File, 7},  {L"x.TBZ", File, 8},
-        {L"x.tz", File, 9},  {L"x.001", File, 20}, {L"x.Z", File, 21},   {L"x.ARC", File, 41}, {L"x.KEDX", File, 69},
-        {L"x.TlZmA", File, 6},        {L".zip", File, 0},           {L"backup.tar.gz", File, 23},
+        // Every extension the archiver knows, in either case; then the edges.
+        {L"x.zip", File, 0},   {L"x.CBZ", File, 0},   {L"x.Z01", File, 0},   {L"x.KESX", File, 1},   {L"x.kes", File, 2},
+        {L"x.sea", File, 5},   {L"x.tar", File, 6},   {L"x.cbt", File, 6},   {L"x.GTAR", File, 6},   {L"x.gnutar", File, 6},
+        {L"x.ustar", File, 6}, {L"x.TlZmA", File, 6}, {L"x.tgz", File, 7},   {L"x.tbz2", File, 8},   {L"x.TBZ", File, 8},
+        {L"x.tz", File, 9},    {L"x.7Z", File, 10},   {L"x.lzma", File, 11}, {L"x.rar", File, 20},   {L"x.cbr", File, 20},
+        {L"x.001", File, 20},  {L"x.Z", File, 21},    {L"x.gz", File, 23},   {L"x.bz2", File, 25},   {L"x.lha", File, 27},
+        {L"x.LZH", File, 28},  {L"x.cab", File, 29},  {L"x.as", File, 40},   {L"x.ARC", File, 41},   {L"x.arj", File, 42},
+        {L"x.b64", File, 43},  {L"x.hqx", File, 44},  {L"x.bin", File, 45},  {L"x.mime", File, 48},  {L"x.mim", File, 48},
+        {L"x.MME", File, 48},  {L"x.pf", File, 52},   {L"x.uue", File, 56},  {L"x.uu", File, 56},    {L"x.yenc", File, 59},
+        {L"x.ync", File, 59},  {L"x.NTX", File, 59},  {L"x.KEDX", File, 69},
+        {L".zip", File, 0},           {L"backup.tar.gz", File, 23},
         {L"x.kes.hqx", File, 44},     {L"x.zipx", File, 99},        {L"x.zi", File, 99},
         {L"x.", File, 99},            {L"README", File, 99},        {L"my.dir\\README", File, 99},
         {L"old.zip", Folder, 99},     {L"gone.zip", Nothing, 99},   {L"Übersicht Ärger.ZIP", File, 0},

@@ -95,17 +95,33 @@ TEST(StringTable, TextsFollowTheDisplayLanguage) {
 }
 
 // Entry texts, help texts and the word of the composed create entries all come in the user's
-// language.
-TEST(StringTable, GermanHelpAndCreateEntries) {
+// language; a regional variant gets the table of its language.
+TEST(StringTable, HelpAndCreateEntriesInTheUsersLanguage) {
     TempTree tree;
-    const UiLanguageOverride german(German);
-    const ShellRightClick zip({tree.AddFile(L"Daten\\a.zip")});
-    wchar_t help[256] = {};
-    EXPECT_EQ(zip.Handler()->GetCommandString(zip.OffsetOf(L"Alle hier extrahieren").value_or(0xFFFF), GCS_HELPTEXTW,
-                                              nullptr, reinterpret_cast<LPSTR>(help), 256),
-              S_OK);
-    EXPECT_STREQ(help, L"Archivdatei(en) in diesen Ordner extrahieren");
-    EXPECT_TRUE(ShellRightClick({tree.AddFolder(L"Daten\\Fotos")}).OffsetOf(L"Erstellen: Fotos.zip").has_value());
+    const std::wstring zipPath = tree.AddFile(L"Daten\\a.zip"), photos = tree.AddFolder(L"Daten\\Fotos");
+    const struct {
+        LANGID Shown;
+        const wchar_t *Entry, *Help, *Create;
+    } users[] = {
+        {German, L"Alle hier extrahieren", L"Archivdatei(en) in diesen Ordner extrahieren", L"Erstellen: Fotos.zip"},
+        {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_AUSTRIAN), L"Alle hier extrahieren",
+         L"Archivdatei(en) in diesen Ordner extrahieren", L"Erstellen: Fotos.zip"},
+        {MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH_CANADIAN), L"Tout extraire ici",
+         L"Extraire le(s) fichier(s) d'archive dans ce dossier", L"Créer Fotos.zip"},
+        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL), L"全部解压到此处", L"将压缩文件解压到此文件夹",
+         L"创建 Fotos.zip"},
+    };
+    for (const auto& user : users) {
+        SCOPED_TRACE(::testing::Message() << "language " << user.Shown);
+        const UiLanguageOverride shown(user.Shown);
+        const ShellRightClick zip({zipPath});
+        wchar_t help[256] = {};
+        EXPECT_EQ(zip.Handler()->GetCommandString(zip.OffsetOf(user.Entry).value_or(0xFFFF), GCS_HELPTEXTW, nullptr,
+                                                  reinterpret_cast<LPSTR>(help), 256),
+                  S_OK);
+        EXPECT_STREQ(help, user.Help);
+        EXPECT_TRUE(ShellRightClick({photos}).OffsetOf(user.Create).has_value());
+    }
 }
 
 }  // namespace

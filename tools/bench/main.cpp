@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "BenchSetup.h"
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "Samples.h"
 #include "shellkit/FileSystemCalls.h"
 #include "shellkit/HDropDataObject.h"

@@ -4,10 +4,10 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include "com/Guids.h"
 #include "CommandScreenshot.h"
 #include "Console.h"
 #include "LaunchReport.h"
-#include "module/Guids.h"
 #include "shellkit/CommandTree.h"
 #include "shellkit/StandinRecords.h"
 

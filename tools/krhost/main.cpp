@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "com/Guids.h"
 #include "CommandReport.h"
 #include "Console.h"
 #include "EntryLabels.h"
@@ -20,10 +21,9 @@
 #include "MenuReport.h"
 #include "MenuScreenshot.h"
 #include "PropertyReport.h"
-#include "ShellSession.h"
 #include "shellkit/MenuSnapshot.h"
 #include "shellkit/StandinRecords.h"
-#include "module/Guids.h"
+#include "ShellSession.h"
 #include "support/UiLanguage.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "module/Guids.h"
+#include "com/Guids.h"
 #include "shellkit/DropletCatalogueFolders.h"
 #include "shellkit/HDropDataObject.h"
 #include "shellkit/RegisteredLibrary.h"

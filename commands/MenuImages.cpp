@@ -1,12 +1,13 @@
-#include "menu/MenuImages.h"
+#include "commands/MenuImages.h"
 
 #include <gdiplus.h>
 #include <shellapi.h>
 
 #include <utility>
 
-#include "menu/GdiplusImage.h"
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
+#include "com/UnloadHooks.h"
+#include "commands/GdiplusImage.h"
 #include "resources/resource.h"
 #include "support/UniqueHandle.h"
 
@@ -86,7 +87,8 @@ HBITMAP MakeDropletImage(const wchar_t* path, bool& drewIcon) {
 
 MenuImages& MenuImages::Process() {
     // Destroyed when the library unloads: it then frees only memory and GDI handles, which is
-    // safe inside DllMain; GDI+ has been shut down by Release, or is left to the ending process.
+    // safe inside DllMain; GDI+ has been shut down by WhenUnloadable, or is left to the ending
+    // process.
     static MenuImages images;
     return images;
 }
@@ -127,7 +129,7 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
 
     if (!GdiplusToken) {
         const Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
-        Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr);
+        if (Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr) == Gdiplus::Ok) UnloadHooks::Register(&WhenUnloadable);
     }
     bool drewIcon = false;
     UniqueBitmap image(MakeDropletImage(path.c_str(), drewIcon));
@@ -145,14 +147,13 @@ HBITMAP MenuImages::DropletImage(const std::wstring& path, std::vector<UniqueBit
     return made;
 }
 
-void MenuImages::Release() {
-    CCriticalSection::Guard guard(Section);
-    // A handler made meanwhile on another thread keeps everything.
-    if (CKrShellExtModule::Instance().GetLockCount() != 0) return;
-    for (FixedImage& fixed : Fixed) fixed.Image.Reset();
-    FixedLoaded = false;
-    Droplets.clear();
-    Replaced.clear();
-    Replaced.shrink_to_fit();
-    if (GdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(GdiplusToken, 0));
+void MenuImages::WhenUnloadable() noexcept {
+    MenuImages& images = Process();
+    CCriticalSection::Guard guard(images.Section);
+    // A handler made meanwhile on another thread may be using both.
+    if (ModuleLock::Count() != 0) return;
+    // No menu is open any more that could show a replaced image.
+    images.Replaced.clear();
+    images.Replaced.shrink_to_fit();
+    if (images.GdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(images.GdiplusToken, 0));
 }

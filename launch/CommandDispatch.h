@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "menu/ContextMenuState.h"
+#include "commands/ContextMenuState.h"
 
 // Records the code as recently used, then runs its action. S_OK for codes without one.
 HRESULT InvokeContextCommand(const ContextMenuState& state, CommandCode code);

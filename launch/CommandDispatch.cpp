@@ -1,7 +1,7 @@
-#include "commands/CommandDispatch.h"
+#include "launch/CommandDispatch.h"
 
-#include "menu/MenuDroplets.h"
 #include "commands/RecentCommands.h"
+#include "launch/DropletLauncher.h"
 #include "launch/RequestLauncher.h"
 
 namespace {
@@ -69,7 +69,7 @@ HRESULT InvokeContextCommand(const ContextMenuState& state, CommandCode code) {
     RecentCommands::Record(code);
     for (const CommandAction& action : Actions)
         if (action.Code == code) return Run(state, action);
-    if (code >= Cmd::FirstDroplet) return MenuDroplets::LaunchDroplet(state, code - Cmd::FirstDroplet);
+    if (code >= Cmd::FirstDroplet) return LaunchDroplet(state.Paths, state.SelectionItems, code - Cmd::FirstDroplet);
     // Separators, submenus and unused codes have no action.
     return S_OK;
 }

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "menu/UniqueBitmap.h"
-#include "module/CCriticalSection.h"
+#include "com/CCriticalSection.h"
 #include "resources/resource.h"
+#include "support/UniqueBitmap.h"
 
 // The menu bitmaps of the whole process, shared by every handler object on every thread: the
 // eleven fixed images, loaded together on first use, and the droplet images, made once per
 // droplet file (its path and last-write time) with GDI+, which starts with the first of them.
-// Everything goes in Release, which the module calls when it may be unloaded: never from
-// DllMain, where GDI+ must not be shut down.
+// The images stay until the library unloads; GDI+, which must not be shut down inside DllMain,
+// goes each time the library may be unloaded, with the images of files changed since.
 class MenuImages {
 public:
     static MenuImages& Process();
@@ -29,14 +29,14 @@ public:
     // objects past its menus.
     HBITMAP DropletImage(const std::wstring& path, std::vector<UniqueBitmap>& handlerOwned);
     static constexpr size_t CachedDroplets = 64;
-    // Deletes every image and shuts GDI+ down, unless a handler object still lives.
-    void Release();
 
     MenuImages(const MenuImages&) = delete;
     MenuImages& operator=(const MenuImages&) = delete;
 
 private:
     MenuImages() = default;
+    // Registered with UnloadHooks once GDI+ runs; does nothing while a handler object lives.
+    static void WhenUnloadable() noexcept;
     void LoadFixedImages();
 
     struct FixedImage {

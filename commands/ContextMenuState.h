@@ -4,9 +4,9 @@
 
 #include "commands/CommandCode.h"
 #include "droplets/DropletCatalogue.h"
-#include "menu/UniqueBitmap.h"
 #include "selection/SelectionItem.h"
 #include "support/InstallLocations.h"
+#include "support/UniqueBitmap.h"
 
 // Everything a context-menu handler object knows: the archiver's paths (worked out when first
 // needed), the selection from Initialize and the codes of the menu built last.

@@ -1,4 +1,4 @@
-#include "menu/GdiplusImage.h"
+#include "commands/GdiplusImage.h"
 
 #include <windows.h>
 #include <gdiplus.h>

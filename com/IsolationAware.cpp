@@ -1,18 +1,27 @@
-#include "module/IsolationAware.h"
+#include "com/IsolationAware.h"
 
 #include <cstring>
 #include <vector>
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 #include "resources/resource.h"
 
 namespace {
 
 // The module's own activation context: the one it was loaded with, else one made from
-// its isolation manifest resource. Determined once and kept for the life of the process; null
-// when the module has neither.
+// its isolation manifest resource. Determined once and kept while the library stays loaded;
+// null when the module has neither.
 bool g_contextKnown = false;
 HANDLE g_context = nullptr;
+
+// A context made here is given back when the library unloads (ReleaseActCtx is safe in
+// DllMain); the one the loader made is the loader's.
+struct MadeContext {
+    HANDLE Handle = nullptr;
+    ~MadeContext() {
+        if (Handle) ReleaseActCtx(Handle);
+    }
+} g_made;
 
 bool IsMissingResource(DWORD error) {
     return error == ERROR_RESOURCE_DATA_NOT_FOUND || error == ERROR_RESOURCE_TYPE_NOT_FOUND ||
@@ -38,6 +47,7 @@ bool DetermineContext() {
             if (!IsMissingResource(GetLastError())) return false;
             context = nullptr;
         }
+        g_made.Handle = context;
     }
     g_context = context;
     g_contextKnown = true;

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <new>
 
-#include "module/CKrShellExtModule.h"
+#include "com/ModuleInstance.h"
 
 // One row of an object's interface table, as the SDK's QITAB: the interface's IID and the
 // object seen through it.
@@ -67,8 +67,8 @@ public:
     }
 
 protected:
-    CShellObject() noexcept { CKrShellExtModule::Instance().Lock(); }
-    virtual ~CShellObject() { CKrShellExtModule::Instance().Unlock(); }
+    CShellObject() noexcept { ModuleLock::Lock(); }
+    virtual ~CShellObject() { ModuleLock::Unlock(); }
 
 private:
     LONG RefCount = 1;

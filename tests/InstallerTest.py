@@ -224,6 +224,10 @@ class InstallerLifeCycle(unittest.TestCase):
         finally:
             reference.close()
 
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(Prefix.template, ignore_errors=True)
+
     def check_menus(self, prefix):
         """krhost, as Explorer, finds the three handlers through what the installer wrote."""
         samples = os.path.join(WORK, "samples")

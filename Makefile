@@ -9,7 +9,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 CCACHE := $(shell command -v ccache 2>/dev/null)
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all setup configure build test demo bench stress clean
+.PHONY: all setup configure build test demo bench stress package clean
 
 all: build
 
@@ -33,7 +33,12 @@ test: build
 stress: build
 	scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/stress.exe --sequences 10000 --environments 1000 --seed $(or $(SEED),1)
 
-demo: build
+# The signed installer and the Windows 11 package, in $(BUILD)/package (KR_SIGN_PFX and
+# KR_SIGN_PASSWORD name the vendor's certificate; without them a throwaway one is made).
+package: build
+	packaging/make_package.py --build $(BUILD)
+
+demo: package
 	scripts/with-wine.sh scripts/demo.sh $(BUILD)
 
 # Speed of the registered handlers against floors measured in the same run; BENCH_ARGS=--huge

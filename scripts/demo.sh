@@ -1,6 +1,7 @@
 #!/bin/sh
-# Registers the built DLL in the private Wine prefix, lays out sample files and shows
-# what Explorer would show for a few selections (text, and a PNG of the open menu).
+# Installs the built MSI in the private Wine prefix (as a user would: no regsvr32), lays out
+# sample files and shows what Explorer would show for a few selections (text, and a PNG of the
+# open menu).
 set -e
 build=$(cd "${1:-build}" && pwd)
 wine=/usr/lib/wine/wine64
@@ -15,7 +16,12 @@ for f in a.zip b.rar c.tgz d.kesx backup.tar.gz report.doc Docs/notes.txt "Photo
 done
 
 reg() { $wine reg "$@" >/dev/null; }
-$wine regsvr32 /s "$(win "$build/KrShellExtEN.dll")"
+msi=$(win "$(ls "$build"/package/KrShellExt-*-x64.msi | head -n 1)")
+# An earlier demo's install goes first, so the one shown is this build's.
+$wine msiexec /x "$msi" /qn >/dev/null 2>&1 || true
+$wine msiexec /i "$msi" /qn
+printf 'Installed with:   wine msiexec /i "%s" /qn\n' "$msi"
+printf 'Uninstall with:   wine msiexec /x "%s" /qn\n' "$msi"
 reg add 'HKCU\Software\Tamber Soft\Kestrel' /v EnableContextMenu /t REG_DWORD /d 1 /f
 reg add 'HKCU\Software\Tamber Soft\Kestrel' /v TempFolder /t REG_SZ /d "$(win "$demo/requests")" /f
 reg delete 'HKCU\Software\Tamber Soft\Kestrel\ContextMenu' /f 2>/dev/null || true

@@ -4,6 +4,10 @@ label) and writes it as a Windows .ico with six 32-bit images: 256 (PNG), 128, 4
 and 16 pixels (BMP). Standard library only.
 
     tools/imagegen/make_icon.py [OUTPUT.ico] [--preview FOLDER]
+    tools/imagegen/make_icon.py --logo OUTPUT.png
+
+--logo draws the same picture as the Windows 11 package's logo instead (150 pixels, PNG): the
+package build makes it, so Explorer shows the archiver's box there too.
 """
 import math
 import os
@@ -12,6 +16,7 @@ import sys
 import zlib
 
 SIZES = (256, 128, 48, 32, 24, 16)
+LOGO_SIZE = 150
 
 
 def rgb(hex_text):
@@ -149,6 +154,12 @@ def main(argv):
         argument = arguments.pop(0)
         if argument == "--preview" and arguments:
             preview = arguments.pop(0)
+        elif argument == "--logo" and arguments:
+            logo = arguments.pop(0)
+            with open(logo, "wb") as file:
+                file.write(png_bytes(render(LOGO_SIZE)))
+            print("wrote %s (%d)" % (os.path.normpath(logo), LOGO_SIZE))
+            return
         else:
             output = argument
     images = []

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "UserClasses.h"
+
 namespace {
 
 const wchar_t* ListName(HandlerRegistry::Kind kind) {
@@ -36,24 +38,28 @@ std::vector<std::wstring> HandlerRegistry::TypeKeysOf(Kind kind, const std::wstr
 std::vector<HandlerRegistry::Handler> HandlerRegistry::ListedUnder(const std::wstring& typeKey, Kind kind) {
     std::vector<Handler> handlers;
     std::wstring listPath = typeKey + L"\\shellex\\" + ListName(kind);
-    HKEY list = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, listPath.c_str(), 0, KEY_READ, &list) != ERROR_SUCCESS) return handlers;
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD nameLength = ARRAYSIZE(name);
-        if (RegEnumKeyExW(list, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // The entry's default value names the CLSID; an entry may also be named by it.
-        wchar_t value[64] = {};
-        DWORD size = sizeof(value) - sizeof(wchar_t);
-        CLSID clsid;
-        if (RegGetValueW(list, name, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS &&
-            SUCCEEDED(CLSIDFromString(value, &clsid))) {
-            handlers.push_back({name, clsid});
-        } else if (SUCCEEDED(CLSIDFromString(name, &clsid))) {
-            handlers.push_back({name, clsid});
+    // The user's own list first, then the machine's: the merged view Explorer reads.
+    HKEY lists[2] = {UserClasses::Open(listPath), nullptr};
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, listPath.c_str(), 0, KEY_READ, &lists[1]) != ERROR_SUCCESS) lists[1] = nullptr;
+    for (HKEY list : lists) {
+        if (!list) continue;
+        wchar_t name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD nameLength = ARRAYSIZE(name);
+            if (RegEnumKeyExW(list, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            // The entry's default value names the CLSID; an entry may also be named by it.
+            wchar_t value[64] = {};
+            DWORD size = sizeof(value) - sizeof(wchar_t);
+            CLSID clsid;
+            if (RegGetValueW(list, name, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS &&
+                SUCCEEDED(CLSIDFromString(value, &clsid))) {
+                handlers.push_back({name, clsid});
+            } else if (SUCCEEDED(CLSIDFromString(name, &clsid))) {
+                handlers.push_back({name, clsid});
+            }
         }
+        RegCloseKey(list);
     }
-    RegCloseKey(list);
     return handlers;
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 // Finds shell extension handlers the way Explorer does: the shellex handler lists
-// under HKEY_CLASSES_ROOT for the types of the selected items.
+// of the classes root (the user's and the machine's) for the types of the selected items.
 class HandlerRegistry {
 public:
     enum class Kind { ContextMenu, DragDrop, PropertySheet };

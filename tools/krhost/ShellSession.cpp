@@ -1,5 +1,6 @@
 #include "ShellSession.h"
 
+#include "UserClasses.h"
 #include "shellkit/HDropDataObject.h"
 
 ShellSession::~ShellSession() {
@@ -10,8 +11,10 @@ HRESULT ShellSession::Start(const HandlerRegistry::Handler& handler, const std::
                             const std::vector<std::wstring>& paths, ShellSession** session, HRESULT* initResult) {
     *session = nullptr;
     IShellExtInit* init = nullptr;
-    HRESULT hr = CoCreateInstance(handler.Clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                  reinterpret_cast<void**>(&init));
+    HRESULT hr = UserClasses::CreateInstance(handler.Clsid, IID_IShellExtInit, reinterpret_cast<void**>(&init));
+    if (hr == REGDB_E_CLASSNOTREG)
+        hr = CoCreateInstance(handler.Clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                              reinterpret_cast<void**>(&init));
     if (FAILED(hr)) return hr;
     auto data = MakeHDropDataObject(paths);
     PIDLIST_ABSOLUTE folderId = folder.empty() ? nullptr : ILCreateFromPathW(folder.c_str());

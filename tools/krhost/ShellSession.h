@@ -15,7 +15,7 @@ public:
     ShellSession(const ShellSession&) = delete;
     ShellSession& operator=(const ShellSession&) = delete;
 
-    // CoCreateInstance of the handler's CLSID (in process), then Initialize with a CF_HDROP
+    // The handler's CLSID created in process (the user's classes first, as Windows does), then Initialize with a CF_HDROP
     // data object of `paths` and `folder` (a drop target) as the folder ID list.
     static HRESULT Start(const HandlerRegistry::Handler& handler, const std::wstring& folder,
                          const std::vector<std::wstring>& paths, ShellSession** session, HRESULT* initResult);

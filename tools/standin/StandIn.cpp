@@ -1,7 +1,8 @@
 // Stand-in for the archiver's executables: records its own name, its command line and a
 // byte copy of the request or list file it was handed, then exits.
 //
-// Records go to %KESTREL_STANDIN_RECORDS%, else to "records" beside the program. Start n
+// Records go to %KESTREL_STANDIN_RECORDS%, else to "records" beside the program. A recorded start
+// exits with %KESTREL_STANDIN_EXIT_CODE% when that is set, so a test can play a failing program. Start n
 // leaves NNNNNN.input (the file's bytes, empty when there was none) and then NNNNNN.record
 // (UTF-8 lines Program=, CommandLine=, InputFile=, InputCopied=), renamed into place last
 // so that a reader never sees half a record. The highest number is the newest.
@@ -153,4 +154,9 @@ int Record() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return Record(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    const int recorded = Record();
+    wchar_t code[16];
+    const DWORD length = GetEnvironmentVariableW(L"KESTREL_STANDIN_EXIT_CODE", code, 16);
+    return recorded == 0 && length > 0 && length < 16 ? static_cast<int>(wcstol(code, nullptr, 10)) : recorded;
+}

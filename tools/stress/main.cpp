@@ -303,7 +303,11 @@ void RunNamesSequence(Random& random, const Places& places, Progress& progress) 
     bool carried = true;
     for (size_t i = 0, n = 1 + random.Below(4); i < n; ++i) {
         const size_t pick = random.Below(std::size(HostileNames));
-        selection.push_back(random.OneIn(8) ? L"C:\\" : places.Sentinel + L"\\Names\\" + HostileNames[pick]);
+        if (random.OneIn(8)) {
+            selection.push_back(L"C:\\");  // a backslash before the closing quote
+            continue;
+        }
+        selection.push_back(places.Sentinel + L"\\Names\\" + HostileNames[pick]);
         carried &= pick < NamesThroughCmd;
     }
     Trace(L"environment %ld sequence %ld: %zu hostile names\n", progress.Environment, progress.Sequence, selection.size());
@@ -360,8 +364,11 @@ void RunNamesSequence(Random& random, const Places& places, Progress& progress) 
         const bool right = expectStart ? SUCCEEDED(hr) && finished && got == selection : hr == E_FAIL && !finished;
         if (!right) {
             InterlockedIncrement(&progress.WrongArguments);
-            std::fwprintf(stderr, L"stress: the %ls droplet got %zu paths for %zu selected (0x%08lX)\n", script ? L"batch" : L"program",
-                          got.size(), selection.size(), static_cast<unsigned long>(hr));
+            std::fwprintf(stderr, L"stress: environment %ld, sequence %ld: the %ls droplet got %zu paths for %zu selected (0x%08lX)\n",
+                          progress.Environment, progress.Sequence, script ? L"batch" : L"program", got.size(), selection.size(),
+                          static_cast<unsigned long>(hr));
+            for (size_t i = 0; i < std::max(got.size(), selection.size()); ++i)
+                std::fwprintf(stderr, L"  [%ls] [%ls]\n", i < selection.size() ? selection[i].c_str() : L"", i < got.size() ? got[i].c_str() : L"");
         }
     }
 }

@@ -57,7 +57,9 @@ BenchSetup::BenchSetup(const std::wstring& dataFolder, const std::wstring& archi
 }
 
 void BenchSetup::UseDroplets(bool on) const {
-    if (on) Catalogues.Write(L"[DropSlots]\n1=%D\\Backup to USB.exe\n", L"[DropSlots]\n1=%D\\Mail to Office.exe\n");
+    // Both droplets in the user's file: a shared file Wine cannot show as the administrators'
+    // own is not read (it is still there, so the check of who may change it is timed too).
+    if (on) Catalogues.Write(L"[DropSlots]\n1=%D\\Backup to USB.exe\n2=%D\\Mail to Office.exe\n", L"[DropSlots]\n");
     else Catalogues.Write(nullptr, nullptr);
 }
 

@@ -256,7 +256,7 @@ void SelectionTable(const Handlers& handlers, const BenchSetup& setup, const std
                     g_calls->Reset();
                     rightClick.Add(RightClick(handlers.ContextMenu, nullptr, data.Get()));
                     queries += g_calls->Count("GetFileAttributesW");
-                    probes += g_calls->Count("GetTempFileNameW");
+                    probes += g_calls->Count(FileSystemCalls::Probes);
                     pass.Add(Timed([&] { PassOverBlock(block); }));
                     attributeFloor.Add(Timed([&] { AttributesOfAll(paths); }));
                     probe.Add(Timed([&] { Probe(FolderOf(paths[0])); }));
@@ -334,7 +334,7 @@ void OneItemTable(const Handlers& handlers, const BenchSetup& setup, int reps) {
                 init->Release();
                 const double t5 = Now();
                 queries += g_calls->Count("GetFileAttributesW");
-                probes += g_calls->Count("GetTempFileNameW");
+                probes += g_calls->Count(FileSystemCalls::Probes);
                 const double times[] = {t1 - t0, t2 - t1, t3 - t2, t4 - t3b, t5 - t4, t5 - t0 - (t3b - t3)};
                 for (int i = 0; i < 6; ++i) parts[i].Add(times[i]);
                 coCreate.Add(Timed([&] {

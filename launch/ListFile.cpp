@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
+#include "support/UniqueFile.h"
 
 namespace {
 
@@ -57,7 +57,5 @@ std::string NarrowListPath(const std::wstring& path) {
 bool WriteListFile(HANDLE file, const SelectionList& items) {
     std::string text;
     for (const SelectionItem& item : items) text += NarrowListPath(item.Path) + "\r\n";
-    DWORD written = 0;
-    return text.size() <= MAXDWORD && WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    return WriteAll(file, text);
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <optional>
 
 #include "support/UniqueFile.h"
@@ -149,10 +148,7 @@ bool CIniFile::Save(void* file) {
         text += L'[' + section->Name + L"]\n";
         for (const auto& entry : section->Entries) text += entry.Key + L'=' + entry.Value + L'\n';
     }
-    const std::string bytes = EncodeText(text);
-    DWORD written = 0;
-    return bytes.size() <= MAXDWORD && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    return WriteAll(file, EncodeText(text));
 }
 
 IniSection& CIniFile::AppendSection(std::wstring_view name) {

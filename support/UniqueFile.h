@@ -1,16 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include <cstdio>
+#include <string_view>
 
 #include "support/UniqueHandle.h"
-
-struct FileCloser {
-    void operator()(FILE* file) const noexcept { fclose(file); }
-};
-
-// Owns a runtime file stream.
-using UniqueFile = UniqueHandle<FILE*, FileCloser>;
 
 struct FileHandleCloser {
     void operator()(HANDLE file) const noexcept { CloseHandle(file); }
@@ -19,3 +12,10 @@ struct FileHandleCloser {
 // Owns a Win32 file handle. CreateFileW fails with INVALID_HANDLE_VALUE, not null: check
 // before taking ownership.
 using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleCloser>;
+
+// Writes all of bytes through file; false when any of it was not written.
+inline bool WriteAll(HANDLE file, std::string_view bytes) {
+    DWORD written = 0;
+    return bytes.size() <= MAXDWORD && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
